@@ -1,0 +1,44 @@
+# ortk232: `make demo` runs the demonstration, `make check` runs every test.
+# Both install what is missing first.
+JOBS ?= 2
+BUILD := build
+
+.PHONY: all deps native native-san win32 win64 demo check bench format clean
+
+all: native win32 win64
+
+deps:
+	@bash scripts/install-deps.sh
+
+
+native: deps
+	cmake -S . -B $(BUILD)/native -DCMAKE_BUILD_TYPE=Release >/dev/null
+	cmake --build $(BUILD)/native -j $(JOBS)
+
+native-san: deps
+	cmake -S . -B $(BUILD)/native-san -DCMAKE_BUILD_TYPE=Debug -DORTK_SANITIZE=ON \
+	  -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang >/dev/null
+	cmake --build $(BUILD)/native-san -j $(JOBS)
+
+win32: deps
+	cmake -S . -B $(BUILD)/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686.cmake >/dev/null
+	cmake --build $(BUILD)/win32 -j $(JOBS) --target ortk232 ortkcall
+
+win64: deps
+	cmake -S . -B $(BUILD)/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64.cmake >/dev/null
+	cmake --build $(BUILD)/win64 -j $(JOBS)
+
+demo: native win64
+	@bash scripts/demo.sh
+
+check: native native-san win32 win64
+	@bash scripts/check.sh
+
+bench: native
+	@bash scripts/bench.sh
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,93 @@
+// Resource identifiers of ortk232. Shared by the resource scripts and the code;
+// plain defines only, so portable code may include it too.
+#ifndef ORTK232_RESOURCE_H
+#define ORTK232_RESOURCE_H
+
+// ---- Library frame --------------------------------------------------------
+#define IDR_MANIFEST 2
+
+// ---- Splash screen and About box -------------------------------------------
+#define IDD_ABOUT 103
+#define IDD_SPLASH 105
+#define IDD_SPLASH_HALCYRA 116
+#define IDD_ABOUT_HALCYRA 117
+#define IDB_BANNER 122
+#define IDB_BANNER_HALCYRA 124
+
+#define IDC_AUTOLOAD 1000
+#define IDC_ORGANISATION 1005
+#define IDC_USER 1006
+#define IDC_TITLE 1026
+#define IDC_CONTACT 1027
+#define IDC_TAGLINE 1028
+#define IDC_OWNERSHIP 1029
+#define IDC_RIGHTS 1030
+#define IDC_CONTACT_HEADING 1032
+#define IDC_WEB 1033
+
+// ---- File and directory pickers ------------------------------------------
+#define IDI_OPEN_FOLDER 106
+#define IDI_CDROM_DRIVE 107
+#define IDI_CLOSED_FOLDER 108
+#define IDI_FIXED_DRIVE 109
+#define IDI_NETWORK_DRIVE 110
+#define IDI_REMOVABLE_DRIVE 111
+
+#define IDD_SELECT_DIRECTORY 114
+#define IDD_SELECT_TABLES 115
+
+#define IDC_DRIVE_LIST 1012
+#define IDC_FOLDER_TREE 1013
+#define IDC_PATH_LINE 1014
+#define IDC_AVAILABLE_FILES 1019
+#define IDC_FILE_TYPES 1020
+#define IDC_VIEW_LIST 1021
+#define IDC_SELECTED_FILES 1022
+#define IDC_ADD_FILE 1023
+#define IDC_REMOVE_FILE 1024
+#define IDC_RESET_LIST 1025
+
+#define IDS_OPEN_MULTIPLE_TABLES 125
+#define IDS_OPEN_MULTIPLE_TVF 126
+#define IDS_VIEW_NEW_MAPPER_ALL 127
+#define IDS_VIEW_NEW_MAPPER_EACH 128
+#define IDS_VIEW_CURRENT_MAPPER 129
+#define IDS_VIEW_BROWSER 130
+#define IDS_VIEW_NONE 131
+
+#define IDS_DRIVE_NOT_AVAILABLE 2025
+#define IDS_WARNING 2026
+#define IDS_NO_SELECTION_STORAGE 2027
+#define IDS_ADD_FILES_TO_LIST 2028
+#define IDS_REMOVE_FILES_FROM_LIST 2029
+#define IDS_CANNOT_CREATE_LIST_FILE 2030
+#define IDS_WRITE_SELECTED_FILE_NAMES 2031
+
+// ---- Control-point transform fitting ---------------------------------------
+#define IDS_NO_TX_ARRAY 2000
+#define IDS_CALCULATE_TRANSFORM_PARAMS 2001
+#define IDS_NO_TY_ARRAY 2002
+#define IDS_CANNOT_STORE_RESIDUALS 2003
+#define IDS_CANNOT_LOCATE_CP_FILE 2004
+#define IDS_READ_CONTROL_POINTS 2005
+#define IDS_CANNOT_OPEN_CP_FILE 2006
+#define IDS_NO_CONTROL_POINT 2007
+// 2008 is not used.
+#define IDS_NO_XP_ARRAY 2009
+#define IDS_NO_YP_ARRAY 2010
+#define IDS_NO_XI_ARRAY 2011
+#define IDS_NO_YI_ARRAY 2012
+#define IDS_CANNOT_CREATE_RESIDUALS 2013
+#define IDS_WRITE_RESIDUALS 2014
+#define IDS_RESIDUALS_DATA_WRITE 2015
+#define IDS_RESIDUALS_TOTAL_WRITE 2016
+#define IDS_RESIDUALS_SD_WRITE 2017
+#define IDS_LINE_MISSING_X_OLD 2018
+#define IDS_LINE_NO_Y_OLD 2019
+#define IDS_LINE_MISSING_Y_OLD 2020
+#define IDS_LINE_NO_X_NEW 2021
+#define IDS_LINE_MISSING_X_NEW 2022
+#define IDS_LINE_NO_Y_NEW 2023
+#define IDS_LINE_MISSING_Y_NEW 2024
+
+#endif
