@@ -1,0 +1,35 @@
+/* ortk232.dll: exports of the Ortelan support library.
+   Every export is cdecl, takes 8-bit ANSI texts and returns a 32-bit long
+   (ParsePath returns nothing). Link with libortk232.dll.a. */
+#ifndef ORTK232_H
+#define ORTK232_H
+
+#include <windows.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Paths */
+void __cdecl ParsePath(const char *path, char *drive, char *dir, char *name, char *ext);
+
+/* Transform fitting */
+
+/* File, time, INI, text width and scrambling */
+
+/* Pickers */
+
+/* Splash screen and About box */
+
+#ifdef __cplusplus
+}
+
+/* Exported under its decorated name only (?SetDirectory@@YAJPBD@Z in the
+   32-bit DLL), so it is declared with C++ linkage. Callers whose compiler
+   decorates differently bind it with GetProcAddress and that name. */
+#if defined(_MSC_VER)
+long __cdecl SetDirectory(const char *path);
+#endif
+#endif
+
+#endif
