@@ -13,28 +13,42 @@ AFX_MODULE_STATE *AfxGetModuleState() {
     return t_currentState != nullptr ? t_currentState : &g_hostState;
 }
 
-AFX_MODULE_STATE *AfxGetStaticModuleState() { return &g_libraryState; }
+AFX_MODULE_STATE *AfxGetStaticModuleState() {
+    return &g_libraryState;
+}
 
-HINSTANCE AfxGetResourceHandle() { return AfxGetModuleState()->m_hCurrentResourceHandle; }
+HINSTANCE AfxGetResourceHandle() {
+    return AfxGetModuleState()->m_hCurrentResourceHandle;
+}
 
 AFX_MAINTAIN_STATE2::AFX_MAINTAIN_STATE2(AFX_MODULE_STATE *state) : previous_(t_currentState) {
     t_currentState = state;
 }
 
-AFX_MAINTAIN_STATE2::~AFX_MAINTAIN_STATE2() { t_currentState = previous_; }
+AFX_MAINTAIN_STATE2::~AFX_MAINTAIN_STATE2() {
+    t_currentState = previous_;
+}
 
-CWinApp::CWinApp(const char *appName) : m_pszAppName(appName) { g_app = this; }
+CWinApp::CWinApp(const char *appName) : m_pszAppName(appName) {
+    g_app = this;
+}
 
 CWinApp::~CWinApp() {
     if (g_app == this)
         g_app = nullptr;
 }
 
-BOOL CWinApp::InitInstance() { return TRUE; }
+BOOL CWinApp::InitInstance() {
+    return TRUE;
+}
 
-int CWinApp::ExitInstance() { return 0; }
+int CWinApp::ExitInstance() {
+    return 0;
+}
 
-CWinApp *AfxGetApp() { return g_app; }
+CWinApp *AfxGetApp() {
+    return g_app;
+}
 
 BOOL AfxModuleAttach(HINSTANCE instance) {
     g_libraryState.m_hCurrentInstanceHandle = instance;

@@ -8,7 +8,9 @@ namespace {
 MessageBoxFunction g_messageBox = nullptr;
 }
 
-void SetMessageBoxFunction(MessageBoxFunction function) { g_messageBox = function; }
+void SetMessageBoxFunction(MessageBoxFunction function) {
+    g_messageBox = function;
+}
 
 int ShowLibraryMessageBox(HWND owner, const char *text, const char *caption, UINT flags) {
     return g_messageBox != nullptr ? g_messageBox(owner, text, caption, flags)

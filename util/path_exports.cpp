@@ -5,8 +5,7 @@
 #include "frame/export_guard.h"
 #include "util/path_split.h"
 
-extern "C" void __cdecl ParsePath(const char *path, char *drive, char *dir, char *name,
-                                  char *ext) {
+extern "C" void __cdecl ParsePath(const char *path, char *drive, char *dir, char *name, char *ext) {
     RunVoidExport([&] {
         if (path == nullptr || drive == nullptr || dir == nullptr || name == nullptr ||
             ext == nullptr)

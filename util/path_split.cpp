@@ -4,7 +4,9 @@
 
 namespace {
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
 
 void CopyPart(char *out, const char *begin, const char *end, std::size_t limit) {
     std::size_t length = static_cast<std::size_t>(end - begin);

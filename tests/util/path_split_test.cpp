@@ -50,9 +50,9 @@ INSTANTIATE_TEST_SUITE_P(
                     Case{"/x/roads.tab", "", "/x/", "roads", ".tab"},
                     Case{"archive.tar.gz", "", "", "archive.tar", ".gz"},
                     Case{".profile", "", "", "", ".profile"},
-                    Case{"data.d\\roads", "", "data.d\\", "roads", ""},
-                    Case{"a", "", "", "a", ""}, Case{"", "", "", "", ""},
-                    Case{"C:", "C:", "", "", ""}, Case{"C:roads.tab", "C:", "", "roads", ".tab"},
+                    Case{"data.d\\roads", "", "data.d\\", "roads", ""}, Case{"a", "", "", "a", ""},
+                    Case{"", "", "", "", ""}, Case{"C:", "C:", "", "", ""},
+                    Case{"C:roads.tab", "C:", "", "roads", ".tab"},
                     Case{"c:/a\\b/c.d.e", "c:", "/a\\b/", "c.d", ".e"},
                     Case{"dir.with.dots/", "", "dir.with.dots/", "", ""}));
 

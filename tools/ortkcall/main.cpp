@@ -23,7 +23,9 @@ void PrintUsage() {
 
 } // namespace
 
-CommandRegistrar::CommandRegistrar(const CallCommand &command) { Commands().push_back(command); }
+CommandRegistrar::CommandRegistrar(const CallCommand &command) {
+    Commands().push_back(command);
+}
 
 FARPROC FindExport(const char *exportedName) {
     FARPROC address = GetProcAddress(g_library, exportedName);
@@ -64,13 +66,21 @@ void PumpMessages(DWORD milliseconds) {
     }
 }
 
-long ParseLong(const char *text) { return std::strtol(text, nullptr, 0); }
+long ParseLong(const char *text) {
+    return std::strtol(text, nullptr, 0);
+}
 
-void PrintLong(const char *name, long value) { std::printf("%s=%ld\n", name, value); }
+void PrintLong(const char *name, long value) {
+    std::printf("%s=%ld\n", name, value);
+}
 
-void PrintDouble(const char *name, double value) { std::printf("%s=%.17g\n", name, value); }
+void PrintDouble(const char *name, double value) {
+    std::printf("%s=%.17g\n", name, value);
+}
 
-void PrintText(const char *name, const char *value) { std::printf("%s=%s\n", name, value); }
+void PrintText(const char *name, const char *value) {
+    std::printf("%s=%s\n", name, value);
+}
 
 int main(int argc, char **argv) {
     const char *dllPath = "ortk232.dll";
@@ -93,8 +103,7 @@ int main(int argc, char **argv) {
         }
         g_library = LoadLibraryA(dllPath);
         if (g_library == nullptr) {
-            std::fprintf(stderr, "ortkcall: cannot load %s (error %lu)\n", dllPath,
-                         GetLastError());
+            std::fprintf(stderr, "ortkcall: cannot load %s (error %lu)\n", dllPath, GetLastError());
             return 2;
         }
         const int status = command.run(count, argv + first + 1);
