@@ -1,0 +1,27 @@
+#include "tests/frame/captured_messages.h"
+
+#include "frame/message_box.h"
+
+namespace {
+
+std::vector<CapturedMessage> g_captured;
+
+int WINAPI CaptureMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT flags) {
+    g_captured.push_back({owner, text, caption, flags});
+    return IDOK;
+}
+
+} // namespace
+
+MessageCapture::MessageCapture() {
+    g_captured.clear();
+    SetMessageBoxFunction(CaptureMessageBox);
+}
+
+MessageCapture::~MessageCapture() {
+    SetMessageBoxFunction(nullptr);
+}
+
+const std::vector<CapturedMessage> &MessageCapture::messages() const {
+    return g_captured;
+}
