@@ -32,7 +32,7 @@ endif()
 add_library(ortk232 SHARED frame/dllmain.cpp ${ORTK_RESOURCE_SCRIPT} ${CMAKE_BINARY_DIR}/ortk232.def)
 set_target_properties(ortk232 PROPERTIES PREFIX "" OUTPUT_NAME ortk232)
 target_link_libraries(ortk232 PRIVATE -Wl,--whole-archive ortk_shell -Wl,--no-whole-archive
-  ortk_core ${ORTK_SYSTEM_LIBS} ${ORTK_STATIC_LINK} -Wl,--kill-at)
+  ortk_core ${ORTK_SYSTEM_LIBS} ${ORTK_STATIC_LINK} -Wl,--subsystem,windows)
 set_target_properties(ortk232 PROPERTIES LINK_DEPENDS ${CMAKE_BINARY_DIR}/ortk232.def)
 
 file(GLOB ORTKCALL_SOURCES ${CMAKE_SOURCE_DIR}/tools/ortkcall/*.cpp)

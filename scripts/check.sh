@@ -22,7 +22,7 @@ suite() {
 suite format bash scripts/check-format.sh
 suite native ctest --test-dir build/native --output-on-failure
 suite native-sanitizers ctest --test-dir build/native-san --output-on-failure
-suite exports-win32 bash scripts/check-exports.sh build/win32/ortk232.dll build/win32/ortkcall.exe
+suite exports bash scripts/check-exports.sh
 
 # The Windows programs need a display for their dialogs and one wineserver
 # kept alive for the whole run.
