@@ -35,6 +35,10 @@ sleep 1
 wine_prefix_ready
 bash scripts/prepare-prefix.sh
 wineserver -p >/dev/null 2>&1
+# The first program starts the prefix's services (and the desktop), which live
+# as long as the server: start them here, detached from any test's output
+# pipe, or ctest would wait on them.
+"$WINE" cmd /c exit >/dev/null 2>&1
 mkdir -p build/screenshots
 export ORTK_SCREENSHOTS="$(pwd)/build/screenshots"
 suite windows ctest --test-dir build/win64 --output-on-failure --timeout 600
