@@ -1,6 +1,7 @@
 #include "transform/number_scan.h"
 
 #include <charconv>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <system_error>
@@ -23,6 +24,10 @@ struct StartTable {
     }
 };
 constexpr StartTable kStart;
+
+constexpr double kPowersOfTen[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                     1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                     1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
 // Decides between overflow and underflow for a text that from_chars found
 // out of range: the decimal exponent of the first significant digit plus the
@@ -88,13 +93,33 @@ const char *ScanNumber(const char *text, char decimalPoint, double *value) {
         negative = *p++ == '-';
     const char *mantissa = p;
     bool digits = false;
+    // Significant digits while they fit, for the exact short cut below.
+    std::uint64_t significand = 0;
+    int significant = 0;
+    long scale = 0; // decimal exponent of the last digit taken into significand
+    bool exact = true;
     while (IsDigit(*p)) {
+        if (significant < 19) {
+            significand = significand * 10 + static_cast<unsigned>(*p - '0');
+            if (significand != 0)
+                ++significant;
+        } else {
+            exact = false;
+        }
         ++p;
         digits = true;
     }
     if (*p == decimalPoint && decimalPoint != '\0') {
         ++p;
         while (IsDigit(*p)) {
+            if (significant < 19) {
+                significand = significand * 10 + static_cast<unsigned>(*p - '0');
+                if (significand != 0)
+                    ++significant;
+                --scale;
+            } else {
+                exact = false;
+            }
             ++p;
             digits = true;
         }
@@ -102,17 +127,34 @@ const char *ScanNumber(const char *text, char decimalPoint, double *value) {
     if (!digits)
         return nullptr;
     const char *mantissaEnd = p;
+    long written = 0;
     if (*p == 'e' || *p == 'E') {
         const char *q = p + 1;
+        bool negativeExponent = false;
         if (*q == '+' || *q == '-')
-            ++q;
+            negativeExponent = *q++ == '-';
         if (IsDigit(*q)) {
-            while (IsDigit(*q))
+            while (IsDigit(*q)) {
+                if (written < 100000)
+                    written = written * 10 + (*q - '0');
                 ++q;
+            }
             p = q;
+            scale += negativeExponent ? -written : written;
         }
     }
     const char *end = p;
+
+    // Both factors exact and one rounding: the product or quotient is the
+    // correctly rounded value. Covers the usual coordinates quickly.
+    if (exact && significand <= (std::uint64_t{1} << 53) && scale >= -22 && scale <= 22 &&
+        written < 100000) {
+        const double digitsValue = static_cast<double>(significand);
+        const double result =
+            scale < 0 ? digitsValue / kPowersOfTen[-scale] : digitsValue * kPowersOfTen[scale];
+        *value = negative ? -result : result;
+        return end;
+    }
 
     // from_chars is locale-independent and correctly rounded; it only needs a
     // full stop as the decimal point. A line is at most 1022 bytes, so any
