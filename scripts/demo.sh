@@ -7,6 +7,9 @@ cd "$(dirname "$0")/.."
 source scripts/wine-env.sh
 wine_prefix_ready
 wineserver -p >/dev/null 2>&1 || true
+# The first program under a fresh server starts the prefix's services, which
+# keep its output open: let that be a program whose output goes nowhere.
+"$WINE" cmd /c exit >/dev/null 2>&1 || true
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 
 out=build/demo
