@@ -14,6 +14,9 @@ extern "C" {
 void __cdecl ParsePath(const char *path, char *drive, char *dir, char *name, char *ext);
 
 /* Transform fitting */
+long __cdecl CalculateTransformParams(HWND hwndOwner, const char *controlPointsFile,
+                                      long transformType, long *paramCount, double *params,
+                                      const char *residualsFile, long showMessages);
 
 /* File, time, INI, text width and scrambling */
 

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Demonstration: fits the sample control points in examples/ through the
+# 64-bit ortk232.dll, as a host script would, with ortkcall under Wine, and
+# shows the coefficients and the residuals report of each fit.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/wine-env.sh
+wine_prefix_ready
+wineserver -p >/dev/null 2>&1 || true
+# The first program under a fresh server starts the prefix's services, which
+# keep its output open: let that be a program whose output goes nowhere.
+"$WINE" cmd /c exit >/dev/null 2>&1 || true
+trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+
+out=build/demo
+mkdir -p "$out"
+fit() {
+  local points=$1 type=$2 title=$3
+  local report="$out/$(basename "$points" .txt)-type$type.txt"
+  echo "=== $title: $points, transform type $type"
+  echo "\$ ortkcall calculatetransformparams $points $type $report 0"
+  "$WINE" build/win64/ortkcall.exe calculatetransformparams "$points" "$type" "$report" 0 | tr -d '\r'
+  echo "--- $report"
+  tr -d '\r' <"$report"
+  echo
+}
+
+fit examples/affine-six.txt 3 "Affine, six points"
+fit examples/affine-six.txt 2 "Similarity, the same six points"
+fit examples/sheet-to-utm33.txt 3 "Scanned map sheet (mm) to UTM zone 33N (m), affine"
+fit examples/sheet-to-utm33.txt 4 "The same sheet, second-order polynomial"
+fit examples/sheet-to-utm33.txt 1 "The same sheet, projective"

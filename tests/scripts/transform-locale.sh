@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# CalculateTransformParams under a German user locale: Wine reads the user
+# locale from LC_ALL when a process starts, so the in-process test runs in a
+# program started here with that environment.
+set -uo pipefail
+source scripts/wine-env.sh
+cd build/win64
+output=$(ORTK_TRANSFORM_GERMAN_CHILD=1 LC_ALL=de_DE.UTF-8 timeout 300 "$WINE" ortk_win_tests.exe \
+  --gtest_filter='TransformGermanLocale.*' 2>&1 | tr -d '\r')
+status=$?
+echo "$output" | grep -E '^\[ +(OK|FAILED|SKIPPED|PASSED) |Failure|Which is' 
+if [ $status -ne 0 ] || ! grep -q '^\[  PASSED  \] 1 test' <<<"$output"; then
+  echo "transform-locale: the German locale test did not pass"
+  exit 1
+fi

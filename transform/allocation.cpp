@@ -1,0 +1,23 @@
+#include "transform/allocation.h"
+
+#include <cstdlib>
+
+namespace {
+long g_failCountdown = 0;
+long g_allocations = 0;
+} // namespace
+
+void *AllocateWorkingMemory(std::size_t bytes) {
+    ++g_allocations;
+    if (g_failCountdown > 0 && --g_failCountdown == 0)
+        return nullptr;
+    return std::malloc(bytes == 0 ? 1 : bytes);
+}
+
+void FailWorkingAllocation(long count) {
+    g_failCountdown = count;
+}
+
+long WorkingAllocationCount() {
+    return g_allocations;
+}

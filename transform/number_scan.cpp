@@ -1,0 +1,182 @@
+#include "transform/number_scan.h"
+
+#include <charconv>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <system_error>
+
+namespace {
+
+inline bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+inline bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+struct StartTable {
+    bool starts[256];
+    constexpr StartTable() : starts() {
+        for (const char *c = "+-0123456789."; *c != '\0'; ++c)
+            starts[static_cast<unsigned char>(*c)] = true;
+    }
+};
+constexpr StartTable kStart;
+
+constexpr double kPowersOfTen[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                     1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                     1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// Decides between overflow and underflow for a text that from_chars found
+// out of range: the decimal exponent of the first significant digit plus the
+// written exponent is far above zero for one and far below for the other.
+bool ExceedsRange(const char *mantissa, const char *mantissaEnd, const char *exponent,
+                  const char *end, char decimalPoint) {
+    long position = 0; // decimal exponent of the first significant digit
+    bool seenPoint = false;
+    bool found = false;
+    long integerDigits = 0;
+    long fractionZeros = 0;
+    for (const char *p = mantissa; p < mantissaEnd; ++p) {
+        if (*p == decimalPoint) {
+            seenPoint = true;
+            continue;
+        }
+        if (!found && *p == '0') {
+            if (seenPoint)
+                ++fractionZeros;
+            continue;
+        }
+        if (!found) {
+            found = true;
+            if (seenPoint) {
+                position = -(fractionZeros + 1);
+                break;
+            }
+        }
+        if (!seenPoint)
+            ++integerDigits;
+    }
+    if (found && position == 0)
+        position = integerDigits - 1;
+    long written = 0;
+    bool negative = false;
+    const char *p = exponent;
+    if (p < end) {
+        ++p; // e or E
+        if (*p == '+' || *p == '-')
+            negative = *p++ == '-';
+        for (; p < end; ++p)
+            if (written < 100000000)
+                written = written * 10 + (*p - '0');
+    }
+    return position + (negative ? -written : written) > 0;
+}
+
+} // namespace
+
+const char *FindNumberStart(const char *text) {
+    for (; *text != '\0'; ++text)
+        if (kStart.starts[static_cast<unsigned char>(*text)])
+            return text;
+    return nullptr;
+}
+
+const char *ScanNumber(const char *text, char decimalPoint, double *value) {
+    const char *p = text;
+    while (IsSpace(*p))
+        ++p;
+    bool negative = false;
+    if (*p == '+' || *p == '-')
+        negative = *p++ == '-';
+    const char *mantissa = p;
+    bool digits = false;
+    // Significant digits while they fit, for the exact short cut below.
+    std::uint64_t significand = 0;
+    int significant = 0;
+    long scale = 0; // decimal exponent of the last digit taken into significand
+    bool exact = true;
+    while (IsDigit(*p)) {
+        if (significant < 19) {
+            significand = significand * 10 + static_cast<unsigned>(*p - '0');
+            if (significand != 0)
+                ++significant;
+        } else {
+            exact = false;
+        }
+        ++p;
+        digits = true;
+    }
+    if (*p == decimalPoint && decimalPoint != '\0') {
+        ++p;
+        while (IsDigit(*p)) {
+            if (significant < 19) {
+                significand = significand * 10 + static_cast<unsigned>(*p - '0');
+                if (significand != 0)
+                    ++significant;
+                --scale;
+            } else {
+                exact = false;
+            }
+            ++p;
+            digits = true;
+        }
+    }
+    if (!digits)
+        return nullptr;
+    const char *mantissaEnd = p;
+    long written = 0;
+    if (*p == 'e' || *p == 'E') {
+        const char *q = p + 1;
+        bool negativeExponent = false;
+        if (*q == '+' || *q == '-')
+            negativeExponent = *q++ == '-';
+        if (IsDigit(*q)) {
+            while (IsDigit(*q)) {
+                if (written < 100000)
+                    written = written * 10 + (*q - '0');
+                ++q;
+            }
+            p = q;
+            scale += negativeExponent ? -written : written;
+        }
+    }
+    const char *end = p;
+
+    // Both factors exact and one rounding: the product or quotient is the
+    // correctly rounded value. Covers the usual coordinates quickly.
+    if (exact && significand <= (std::uint64_t{1} << 53) && scale >= -22 && scale <= 22 &&
+        written < 100000) {
+        const double digitsValue = static_cast<double>(significand);
+        const double result =
+            scale < 0 ? digitsValue / kPowersOfTen[-scale] : digitsValue * kPowersOfTen[scale];
+        *value = negative ? -result : result;
+        return end;
+    }
+
+    // from_chars is locale-independent and correctly rounded; it only needs a
+    // full stop as the decimal point. A line is at most 1022 bytes, so any
+    // number fits the copy.
+    char copy[1024];
+    const char *first = mantissa;
+    const char *last = end;
+    if (decimalPoint != '.') {
+        const size_t length = static_cast<size_t>(end - mantissa);
+        std::memcpy(copy, mantissa, length);
+        for (size_t i = 0; i < length; ++i)
+            if (copy[i] == decimalPoint)
+                copy[i] = '.';
+        first = copy;
+        last = copy + length;
+    }
+    double result = 0.0;
+    const std::from_chars_result r = std::from_chars(first, last, result);
+    if (r.ec == std::errc::result_out_of_range)
+        result = ExceedsRange(mantissa, mantissaEnd, mantissaEnd, end, decimalPoint)
+                     ? std::numeric_limits<double>::infinity()
+                     : 0.0;
+    *value = negative ? -result : result;
+    return end;
+}

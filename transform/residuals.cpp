@@ -1,0 +1,165 @@
+#include "transform/residuals.h"
+
+#include "frame/messages.h"
+#include "res/resource.h"
+
+#include <clocale>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// Writes the digits of value (below 10^20) and returns the end.
+char *WriteUnsigned(std::uint64_t value, char *out) {
+    char digits[24];
+    int count = 0;
+    do {
+        digits[count++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    while (count > 0)
+        *out++ = digits[--count];
+    return out;
+}
+
+// Formats through the runtime, then puts the decimal point in place of the
+// one the runtime used (the runtimes follow their locale here too, but the
+// caller's point is the one that counts).
+std::size_t FormatWithRuntime(double value, char decimalPoint, char *out) {
+    const int length = std::snprintf(out, 400, "%.6f", value);
+    if (length < 0) {
+        out[0] = '\0';
+        return 0;
+    }
+    if (std::isfinite(value) && length > 7)
+        out[length - 7] = decimalPoint;
+    return static_cast<std::size_t>(length);
+}
+
+} // namespace
+
+std::size_t FormatFixed6(double value, char decimalPoint, char *out) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    const bool negative = (bits >> 63) != 0;
+    const int exponentField = static_cast<int>((bits >> 52) & 0x7ff);
+    const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
+
+    // Exact integer arithmetic for the values of the report: at most 24
+    // significant bits (a float widened) and magnitudes below 2^40. Anything
+    // else goes through the runtime.
+    std::uint64_t scaled; // value * 10^6, rounded half to even
+    if (exponentField == 0 && fraction == 0) {
+        scaled = 0;
+    } else {
+        if (exponentField == 0 || exponentField == 0x7ff || (fraction & ((1u << 29) - 1)) != 0)
+            return FormatWithRuntime(value, decimalPoint, out);
+        const std::uint64_t mantissa = ((std::uint64_t{1} << 52) | fraction) >> 29;
+        const int exponent = exponentField - 1023 - 23; // value = mantissa * 2^exponent
+        if (exponent > 16)
+            return FormatWithRuntime(value, decimalPoint, out);
+        if (exponent >= 0) {
+            scaled = (mantissa << exponent) * 1000000u;
+        } else {
+            const std::uint64_t product = mantissa * 1000000u; // below 2^44
+            const int shift = -exponent;
+            if (shift >= 63) {
+                scaled = 0; // below half a unit of the sixth decimal
+            } else {
+                scaled = product >> shift;
+                const std::uint64_t rest = product & ((std::uint64_t{1} << shift) - 1);
+                const std::uint64_t half = std::uint64_t{1} << (shift - 1);
+                if (rest > half || (rest == half && (scaled & 1) != 0))
+                    ++scaled;
+            }
+        }
+    }
+    char *p = out;
+    if (negative)
+        *p++ = '-';
+    p = WriteUnsigned(scaled / 1000000u, p);
+    *p++ = decimalPoint;
+    std::uint64_t decimals = scaled % 1000000u;
+    for (int i = 5; i >= 0; --i) {
+        p[i] = static_cast<char>('0' + decimals % 10);
+        decimals /= 10;
+    }
+    p += 6;
+    *p = '\0';
+    return static_cast<std::size_t>(p - out);
+}
+
+double TotalRms(long n, const double *TX, const double *TY) {
+    if (n <= 0)
+        return 0.0;
+    double sum = 0.0;
+    for (long i = 0; i < n; ++i)
+        sum += TX[i] * TX[i] + TY[i] * TY[i];
+    return std::sqrt(sum / static_cast<double>(n));
+}
+
+long WriteResiduals(long n, const double *TX, const double *TY, const char *path, bool showMessages,
+                    double sdX, double sdY) {
+    std::FILE *file = std::fopen(path, "w");
+    if (file == nullptr) {
+        if (showMessages)
+            ShowMessage(IDS_CANNOT_CREATE_RESIDUALS, IDS_WRITE_RESIDUALS, kMessageErrorIcon);
+        return 0;
+    }
+    // A large buffer: the point lines are most of the work for big files.
+    std::setvbuf(file, nullptr, _IOFBF, 1 << 16);
+    auto fail = [&](unsigned textId) -> long {
+        std::fclose(file);
+        if (showMessages)
+            ShowMessage(textId, IDS_WRITE_RESIDUALS, kMessageErrorIcon);
+        return 0;
+    };
+    // A write that yields fewer than one character has failed.
+    auto put = [&](const char *text, std::size_t length) {
+        return length > 0 && std::fwrite(text, 1, length, file) == length;
+    };
+    const char decimalPoint = *std::localeconv()->decimal_point;
+    char line[1300];
+
+    int length = std::snprintf(line, sizeof line, "Data points converted: %li\n", n);
+    if (!put(line, length > 0 ? static_cast<std::size_t>(length) : 0) || !put("Residuals:\n", 11) ||
+        !put("XRi YRi PointRMS\n", 17))
+        return fail(IDS_RESIDUALS_DATA_WRITE);
+
+    for (long i = 0; i < n; ++i) {
+        const double xr = TX[i];
+        const double yr = TY[i];
+        const double rms = std::sqrt(xr * xr + yr * yr);
+        char *p = line;
+        p += FormatFixed6(static_cast<float>(xr), decimalPoint, p);
+        *p++ = ' ';
+        p += FormatFixed6(static_cast<float>(yr), decimalPoint, p);
+        *p++ = ' ';
+        p += FormatFixed6(static_cast<float>(rms), decimalPoint, p);
+        *p++ = '\n';
+        if (!put(line, static_cast<std::size_t>(p - line)))
+            return fail(IDS_RESIDUALS_DATA_WRITE);
+    }
+
+    std::memcpy(line, "Total RMS: ", 11);
+    std::size_t used = 11;
+    used += FormatFixed6(static_cast<float>(TotalRms(n, TX, TY)), decimalPoint, line + used);
+    line[used++] = '\n';
+    if (!put(line, used))
+        return fail(IDS_RESIDUALS_TOTAL_WRITE);
+
+    const double deviations[2] = {sdX, sdY};
+    const char *labels[2] = {"Standard deviation in x: ", "Standard deviation in y: "};
+    for (int d = 0; d < 2; ++d) {
+        used = std::strlen(labels[d]);
+        std::memcpy(line, labels[d], used);
+        used += FormatFixed6(deviations[d], decimalPoint, line + used);
+        line[used++] = '\n';
+        if (!put(line, used))
+            return fail(IDS_RESIDUALS_SD_WRITE);
+    }
+    std::fclose(file);
+    return 1;
+}
