@@ -25,7 +25,9 @@ for set in 1 2 3 4 5 6 7 8; do
     if [ "$(grep -c '^result=1$' <<<"$dll")" -ne 1 ]; then
       echo "set $set ($size points) type $type: the DLL failed"; failures=$((failures + 1)); continue
     fi
-    dll=$(grep -E '^(paramCount|p[0-9]+)=' <<<"$dll")
+    # ortkcall names the coefficients params[0] ...; ortk-fit p1 ...
+    dll=$(grep -E '^(paramCount|params\[[0-9]+\])=' <<<"$dll" |
+      awk -F'[][=]' '/^params/{printf "p%d=%s\n", $2 + 1, $4; next} {print}')
     if [ "$native" != "$dll" ]; then
       echo "set $set ($size points) type $type: coefficients differ"
       diff <(echo "$native") <(echo "$dll") | head -10

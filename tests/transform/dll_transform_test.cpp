@@ -32,7 +32,7 @@ TEST(DllTransform, FitsTheSixPointAffineExample) {
     const std::string output = RunOrtkcall("calculatetransformparams dll_transform_points.txt 3 "
                                            "dll_transform_report2.txt 0");
     char expected[64];
-    std::snprintf(expected, sizeof expected, "p4=%.17g\n", params[3]);
+    std::snprintf(expected, sizeof expected, "params[3]=%.17g\n", params[3]);
     EXPECT_NE(output.find("result=1\nparamCount=6\n"), std::string::npos) << output;
     EXPECT_NE(output.find(expected), std::string::npos) << output;
 }

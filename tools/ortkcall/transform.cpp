@@ -23,8 +23,8 @@ int RunCalculateTransformParams(int argc, char **argv) {
     PrintLong("result", result);
     PrintLong("paramCount", paramCount);
     for (long i = 0; i < paramCount && i < kParamSlots; ++i) {
-        char name[16];
-        std::snprintf(name, sizeof name, "p%ld", i + 1);
+        char name[24];
+        std::snprintf(name, sizeof name, "params[%ld]", i);
         PrintDouble(name, params[i]);
     }
     return 0;
