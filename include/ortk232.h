@@ -20,6 +20,11 @@ void __cdecl ParsePath(const char *path, char *drive, char *dir, char *name, cha
 /* Pickers */
 
 /* Splash screen and About box */
+long __cdecl ShowSplashScreen(HWND owner, const char *productName, const char *version,
+                              const char *unused, const char *userName, const char *organisation);
+long __cdecl RemoveSplashScreen(void);
+long __cdecl AboutOrtelan(HWND owner, const char *productName, const char *version,
+                          const char *unused, const char *userName, const char *organisation);
 
 #ifdef __cplusplus
 }
