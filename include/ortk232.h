@@ -23,6 +23,11 @@ long __cdecl CalculateTransformParams(HWND hwndOwner, const char *controlPointsF
 /* Pickers */
 
 /* Splash screen and About box */
+long __cdecl ShowSplashScreen(HWND owner, const char *productName, const char *version,
+                              const char *unused, const char *userName, const char *organisation);
+long __cdecl RemoveSplashScreen(void);
+long __cdecl AboutOrtelan(HWND owner, const char *productName, const char *version,
+                          const char *unused, const char *userName, const char *organisation);
 
 #ifdef __cplusplus
 }
