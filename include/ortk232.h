@@ -18,6 +18,8 @@ void __cdecl ParsePath(const char *path, char *drive, char *dir, char *name, cha
 /* File, time, INI, text width and scrambling */
 
 /* Pickers */
+long __cdecl SelectDirectory(HWND hwndOwner, const char *title, char *directory, long size);
+long __cdecl SelectMultipleTables(HWND hwndOwner, long kind, const char *listFile, long *view);
 
 /* Splash screen and About box */
 
