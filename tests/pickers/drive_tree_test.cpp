@@ -115,7 +115,7 @@ TEST(DriveItems, ItemShowsItsDriveIconAndHighlightAndRestoresTheColours) {
     };
     const Case cases[] = {
         {DRIVE_FIXED, 10, 10, RGB(0, 255, 0)},   {DRIVE_REMOTE, 10, 7, RGB(0, 255, 0)},
-        {DRIVE_REMOVABLE, 5, 9, RGB(0, 0, 0)},   {DRIVE_CDROM, 2, 2, RGB(0, 255, 255)},
+        {DRIVE_REMOVABLE, 5, 9, RGB(0, 0, 0)},   {DRIVE_CDROM, 4, 3, RGB(0, 255, 255)},
         {DRIVE_RAMDISK, 10, 10, RGB(0, 255, 0)},
     };
     for (const Case &c : cases) {
