@@ -6,7 +6,10 @@
 #   r:  removable, n: network, o: CD-ROM, each with a folder or two;
 #   q:  CD-ROM whose medium is missing: listed, but cannot be made current.
 # Drive types are read when the wineserver starts, so the server is stopped
-# at the end and the next program starts a fresh one.
+# after the registry is written, then started again persistent with the
+# prefix's services already running. The services are started with their
+# output on /dev/null: started later by the first test program, they would
+# inherit its output pipe and keep the test runner waiting for it to close.
 set -euo pipefail
 source "$(dirname "$0")/../wine-env.sh"
 
@@ -65,3 +68,5 @@ for entry in m:=hd r:=floppy n:=network o:=cdrom q:=cdrom; do
 done
 wineserver -k 2>/dev/null || true
 wineserver -w 2>/dev/null || true
+wineserver -p >/dev/null 2>&1 </dev/null || true
+"$WINE" cmd /c exit >/dev/null 2>&1 </dev/null || true

@@ -8,6 +8,7 @@
 
 #include <commctrl.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <thread>
@@ -30,7 +31,7 @@ class DialogDriver {
 
   private:
     std::thread thread_;
-    bool found_ = false;
+    std::atomic<bool> found_{false};
 };
 
 // A message box that the library would have shown.
