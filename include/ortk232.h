@@ -21,6 +21,8 @@ long __cdecl CalculateTransformParams(HWND hwndOwner, const char *controlPointsF
 /* File, time, INI, text width and scrambling */
 
 /* Pickers */
+long __cdecl SelectDirectory(HWND hwndOwner, const char *title, char *directory, long size);
+long __cdecl SelectMultipleTables(HWND hwndOwner, long kind, const char *listFile, long *view);
 
 /* Splash screen and About box */
 long __cdecl ShowSplashScreen(HWND owner, const char *productName, const char *version,

@@ -1,0 +1,326 @@
+#include "pickers/drive_tree.h"
+
+#include <direct.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "frame/app.h"
+#include "frame/handles.h"
+#include "res/resource.h"
+
+PickerIconBitmaps PickerIcons = {};
+int ClosedFolderImage = 0;
+int OpenFolderImage = 1;
+
+namespace {
+
+// Resource ids in the order of the PickerIcon enumeration.
+const int kPickerIconIds[kPickerIconCount] = {IDI_REMOVABLE_DRIVE, IDI_FIXED_DRIVE,
+                                              IDI_CDROM_DRIVE,     IDI_NETWORK_DRIVE,
+                                              IDI_OPEN_FOLDER,     IDI_CLOSED_FOLDER};
+
+// The tree's image list: created with each dialog, destroyed with it.
+HIMAGELIST g_folderImages = nullptr;
+
+constexpr int kIconSize = 16;
+constexpr int kMinimumDriveItemHeight = 18;
+
+// Appends text to a path buffer; false, leaving the buffer as it was, when
+// the result would not fit.
+bool AppendToPath(char (&path)[kPickerPathSize], const char *text) {
+    const size_t used = std::strlen(path);
+    const size_t more = std::strlen(text);
+    if (used + more >= sizeof path)
+        return false;
+    std::memcpy(path + used, text, more + 1);
+    return true;
+}
+
+bool EndsInBackslash(const char *text) {
+    const size_t length = std::strlen(text);
+    return length > 0 && text[length - 1] == '\\';
+}
+
+HTREEITEM NextTreeItem(HWND tree, UINT relation, HTREEITEM item) {
+    return reinterpret_cast<HTREEITEM>(
+        SendMessageA(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
+}
+
+bool GetTreeItemText(HWND tree, HTREEITEM item, char (&text)[kPickerPathSize]) {
+    text[0] = '\0';
+    TVITEMA query = {};
+    query.mask = TVIF_TEXT;
+    query.hItem = item;
+    query.pszText = text;
+    query.cchTextMax = kPickerPathSize;
+    const bool found = SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query)) != 0;
+    text[kPickerPathSize - 1] = '\0';
+    return found;
+}
+
+PickerIcon IconForDriveType(UINT driveType) {
+    switch (driveType) {
+    case DRIVE_REMOVABLE: return kRemovableDriveIcon;
+    case DRIVE_REMOTE: return kNetworkDriveIcon;
+    case DRIVE_CDROM: return kCdromDriveIcon;
+    // Fixed disks, and RAM disks and any other kind, which behave like one.
+    default: return kFixedDriveIcon;
+    }
+}
+
+} // namespace
+
+void FormatDriveRoot(int drive, char (&root)[kPickerPathSize]) {
+    std::snprintf(root, sizeof root, "%c:\\", 96 + drive);
+}
+
+int LoadPickerIcons() {
+    DeletePickerIcons();
+    ScopedIcon icons[kPickerIconCount];
+    for (int i = 0; i < kPickerIconCount; ++i) {
+        icons[i].reset(
+            static_cast<HICON>(LoadImageA(g_moduleInstance, MAKEINTRESOURCEA(kPickerIconIds[i]),
+                                          IMAGE_ICON, kIconSize, kIconSize, 0)));
+        if (!icons[i])
+            return 0;
+    }
+    PickerIconBitmaps taken = {};
+    bool complete = true;
+    for (int i = 0; i < kPickerIconCount && complete; ++i) {
+        ICONINFO info = {};
+        complete = GetIconInfo(icons[i].get(), &info) && info.hbmColor != nullptr;
+        taken.color[i] = info.hbmColor;
+        taken.mask[i] = info.hbmMask;
+    }
+    PickerIcons = taken;
+    if (!complete) {
+        DeletePickerIcons();
+        return 0;
+    }
+    return 1;
+}
+
+void DeletePickerIcons() {
+    for (int i = 0; i < kPickerIconCount; ++i) {
+        if (PickerIcons.color[i] != nullptr)
+            DeleteObject(PickerIcons.color[i]);
+        if (PickerIcons.mask[i] != nullptr)
+            DeleteObject(PickerIcons.mask[i]);
+        PickerIcons.color[i] = nullptr;
+        PickerIcons.mask[i] = nullptr;
+    }
+}
+
+int SetFolderImageList(HWND tree) {
+    HIMAGELIST images = ImageList_Create(kIconSize, kIconSize, ILC_COLOR24 | ILC_MASK, 2, 0);
+    if (images == nullptr)
+        return 0;
+    ClosedFolderImage = ImageList_Add(images, PickerIcons.color[kClosedFolderIcon],
+                                      PickerIcons.mask[kClosedFolderIcon]);
+    OpenFolderImage = ImageList_Add(images, PickerIcons.color[kOpenFolderIcon],
+                                    PickerIcons.mask[kOpenFolderIcon]);
+    if (ImageList_GetImageCount(images) < 2) {
+        ImageList_Destroy(images);
+        return 0;
+    }
+    SendMessageA(tree, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(images));
+    if (g_folderImages != nullptr)
+        ImageList_Destroy(g_folderImages);
+    g_folderImages = images;
+    return 1;
+}
+
+void DeleteFolderImageList(HWND tree) {
+    if (tree != nullptr)
+        SendMessageA(tree, TVM_SETIMAGELIST, TVSIL_NORMAL, 0);
+    if (g_folderImages != nullptr)
+        ImageList_Destroy(g_folderImages);
+    g_folderImages = nullptr;
+}
+
+void FillDriveList(HWND driveList, DriveNavigation &navigation) {
+    navigation.startDrive = _getdrive();
+    navigation.shownIndex = -1;
+    for (int drive = 1; drive <= 26; ++drive) {
+        char text[8];
+        char root[8];
+        std::snprintf(text, sizeof text, "%c:", 96 + drive);
+        std::snprintf(root, sizeof root, "%s\\", text);
+        const UINT type = GetDriveTypeA(root);
+        if (type == DRIVE_UNKNOWN || type == DRIVE_NO_ROOT_DIR)
+            continue;
+        const LRESULT index =
+            SendMessageA(driveList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+        if (index < 0)
+            continue;
+        if (drive == navigation.startDrive)
+            navigation.shownIndex = static_cast<int>(index);
+        SendMessageA(driveList, CB_SETITEMDATA, index, type);
+    }
+    _chdrive(navigation.startDrive);
+    SendMessageA(driveList, CB_SETCURSEL, navigation.shownIndex, 0);
+}
+
+BOOL MeasureDriveItem(MEASUREITEMSTRUCT *measure) {
+    if (measure->itemHeight < kMinimumDriveItemHeight)
+        measure->itemHeight = kMinimumDriveItemHeight;
+    return TRUE;
+}
+
+BOOL DrawDriveItem(const DRAWITEMSTRUCT *draw) {
+    if (draw->itemID == static_cast<UINT>(-1))
+        return FALSE;
+    HDC dc = draw->hDC;
+    const PickerIcon icon = IconForDriveType(static_cast<UINT>(draw->itemData));
+
+    char text[kPickerPathSize] = "";
+    const LRESULT length = SendMessageA(draw->hwndItem, CB_GETLBTEXTLEN, draw->itemID, 0);
+    if (length >= 0 && length < kPickerPathSize)
+        SendMessageA(draw->hwndItem, CB_GETLBTEXT, draw->itemID, reinterpret_cast<LPARAM>(text));
+
+    const bool selected = (draw->itemState & ODS_SELECTED) != 0;
+    TEXTMETRICA metrics = {};
+    GetTextMetricsA(dc, &metrics);
+    const int y = (draw->rcItem.top + draw->rcItem.bottom - metrics.tmHeight) / 2;
+    const int unit = LOWORD(GetDialogBaseUnits()) / 4;
+    {
+        ScopedTextColors colors(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT),
+                                GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+        ExtTextOutA(dc, 5 * unit + kIconSize, y - 1, ETO_OPAQUE | ETO_CLIPPED, &draw->rcItem, text,
+                    static_cast<UINT>(std::strlen(text)), nullptr);
+    }
+
+    if (PickerIcons.mask[icon] != nullptr && PickerIcons.color[icon] != nullptr) {
+        ScopedMemoryDC memory(CreateCompatibleDC(dc));
+        if (memory) {
+            // A monochrome mask is expanded with the target's text and
+            // background colours: black and white keep the mask as drawn.
+            ScopedTextColors maskColors(dc, RGB(0, 0, 0), RGB(255, 255, 255));
+            ScopedSelectObject selectMask(memory.get(), PickerIcons.mask[icon]);
+            BitBlt(dc, unit + 2, draw->rcItem.top + 1, kIconSize, kIconSize, memory.get(), 0, 0,
+                   SRCAND);
+            SelectObject(memory.get(), PickerIcons.color[icon]);
+            BitBlt(dc, unit + 2, draw->rcItem.top + 1, kIconSize, kIconSize, memory.get(), 0, 0,
+                   SRCPAINT);
+        }
+    }
+    if (draw->itemState & ODS_FOCUS)
+        DrawFocusRect(dc, &draw->rcItem);
+    return TRUE;
+}
+
+HTREEITEM AddFolderToTree(HWND tree, const char *name, HTREEITEM parent) {
+    TVINSERTSTRUCTA insert = {};
+    insert.hParent = parent != nullptr ? parent : TVI_ROOT;
+    insert.hInsertAfter = TVI_SORT;
+    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    insert.item.pszText = const_cast<char *>(name);
+    insert.item.iImage = parent != nullptr ? ClosedFolderImage : OpenFolderImage;
+    insert.item.iSelectedImage = insert.item.iImage;
+    return reinterpret_cast<HTREEITEM>(
+        SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+}
+
+int AddSubfoldersToTree(HWND tree, const char *folderPath, HTREEITEM parent) {
+    // A folder whose search pattern does not fit in a path is not listed:
+    // none of its subfolders could be opened anyway.
+    char pattern[kPickerPathSize] = "";
+    if (!AppendToPath(pattern, folderPath) ||
+        (!EndsInBackslash(pattern) && !AppendToPath(pattern, "\\")) || !AppendToPath(pattern, "*"))
+        return 1;
+    WIN32_FIND_DATAA found;
+    ScopedFindHandle search(FindFirstFileA(pattern, &found));
+    if (!search)
+        return 1;
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+            continue;
+        if (std::strcmp(found.cFileName, ".") == 0 || std::strcmp(found.cFileName, "..") == 0)
+            continue;
+        found.cFileName[sizeof found.cFileName - 1] = '\0';
+        CharLowerA(found.cFileName);
+        AddFolderToTree(tree, found.cFileName, parent);
+    } while (FindNextFileA(search.get(), &found));
+    return 1;
+}
+
+int ShowDriveInTree(HWND tree, int drive) {
+    if (SendMessageA(tree, TVM_GETCOUNT, 0, 0) > 0) {
+        HTREEITEM root = NextTreeItem(tree, TVGN_ROOT, nullptr);
+        SendMessageA(tree, TVM_EXPAND, TVE_COLLAPSE | TVE_COLLAPSERESET,
+                     reinterpret_cast<LPARAM>(root));
+        SendMessageA(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(root));
+    }
+    char rootText[kPickerPathSize];
+    FormatDriveRoot(drive, rootText);
+    HTREEITEM root = AddFolderToTree(tree, rootText, nullptr);
+    AddSubfoldersToTree(tree, rootText, root);
+    if (NextTreeItem(tree, TVGN_CHILD, root) != nullptr)
+        SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(root));
+    return 1;
+}
+
+int ChangeDrive(HWND driveList, HWND tree, DriveNavigation &navigation, DriveWarning warn) {
+    const LRESULT selection = SendMessageA(driveList, CB_GETCURSEL, 0, 0);
+    char text[kPickerPathSize] = "";
+    const LRESULT length = SendMessageA(driveList, CB_GETLBTEXTLEN, selection, 0);
+    if (selection >= 0 && length > 0 && length < kPickerPathSize)
+        SendMessageA(driveList, CB_GETLBTEXT, selection, reinterpret_cast<LPARAM>(text));
+    const int drive = static_cast<unsigned char>(text[0]) - 96;
+    if (drive < 1 || drive > 26 || _chdrive(drive) != 0) {
+        warn();
+        SendMessageA(driveList, CB_SETCURSEL, navigation.shownIndex, 0);
+        return 0;
+    }
+    navigation.shownIndex = static_cast<int>(selection);
+    _chdrive(navigation.startDrive);
+    ShowDriveInTree(tree, drive);
+    return drive;
+}
+
+bool OpenTreeFolder(HWND tree, char (&path)[kPickerPathSize]) {
+    HTREEITEM item = NextTreeItem(tree, TVGN_CARET, nullptr);
+    if (item == nullptr)
+        return false;
+
+    TVITEMA image = {};
+    image.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    image.hItem = item;
+    image.iImage = OpenFolderImage;
+    image.iSelectedImage = OpenFolderImage;
+    SendMessageA(tree, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&image));
+
+    // The chain from the root down to the item. A chain deeper than a path
+    // can hold cannot be opened.
+    HTREEITEM chain[kPickerPathSize / 2];
+    int depth = 0;
+    for (HTREEITEM up = item; up != nullptr; up = NextTreeItem(tree, TVGN_PARENT, up)) {
+        if (depth == static_cast<int>(sizeof chain / sizeof chain[0]))
+            return false;
+        chain[depth++] = up;
+    }
+    char folder[kPickerPathSize] = "";
+    while (depth > 0) {
+        char text[kPickerPathSize];
+        GetTreeItemText(tree, chain[--depth], text);
+        if (!AppendToPath(folder, text) ||
+            (!EndsInBackslash(folder) && !AppendToPath(folder, "\\")))
+            return false; // longer than 259 characters: refused, never cut
+    }
+    if (_chdir(folder) != 0)
+        return false;
+
+    SendMessageA(tree, TVM_EXPAND, TVE_COLLAPSE | TVE_COLLAPSERESET,
+                 reinterpret_cast<LPARAM>(item));
+    while (HTREEITEM next = NextTreeItem(tree, TVGN_NEXT, item))
+        SendMessageA(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(next));
+    while (HTREEITEM previous = NextTreeItem(tree, TVGN_PREVIOUS, item))
+        SendMessageA(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(previous));
+    InvalidateRect(tree, nullptr, TRUE);
+    UpdateWindow(tree);
+    AddSubfoldersToTree(tree, folder, item);
+    SendMessageA(tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
+    std::memcpy(path, folder, sizeof path);
+    return true;
+}

@@ -1,0 +1,277 @@
+#include "pickers/select_tables.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "frame/app.h"
+#include "frame/export_guard.h"
+#include "frame/handles.h"
+#include "frame/message_box.h"
+#include "ortk232.h"
+#include "pickers/selected_files.h"
+#include "res/resource.h"
+
+long FileKind = 0;
+char ListFile[kPickerPathSize] = "";
+long PreferredView = 0;
+char CurrentFolder[kPickerPathSize] = "";
+char **FilePatterns = nullptr;
+int FilterIndex = 0;
+
+namespace {
+
+constexpr int kPatternSize = 256;
+
+// Only the first entry has a label in the type list; the others are kept
+// for the table mode's other formats.
+const char *const kTablePatterns[] = {
+    "*.tab", "*.dbf",
+    "*.txt", "*.wk1;*.wk2;*.wk3;*.wk4",
+    "*.xls", "*.bil;*.bmp;*.gif;*.jpg;*.pcx;*.tga;*.tif",
+};
+const char *const kInterchangePatterns[] = {"*.tvf"};
+
+struct TablesDialog {
+    HWND driveList;
+    HWND tree;
+    HWND availableFiles;
+    HWND selectedFiles;
+    DriveNavigation navigation;
+    int patternCount;
+    int averageCharWidth; // of the available-files list
+};
+TablesDialog g_dialog = {};
+
+void ReleaseFilePatterns() {
+    if (FilePatterns != nullptr)
+        std::free(FilePatterns[0]);
+    std::free(FilePatterns);
+    FilePatterns = nullptr;
+}
+
+bool BuildFilePatterns() {
+    const bool tables = FileKind == kTableKind;
+    const char *const *source = tables ? kTablePatterns : kInterchangePatterns;
+    const int count = tables ? 6 : 1;
+    FilePatterns = static_cast<char **>(std::malloc(sizeof(char *) * count));
+    if (FilePatterns == nullptr)
+        return false;
+    char *block = static_cast<char *>(std::malloc(kPatternSize * count));
+    if (block == nullptr) {
+        std::free(FilePatterns);
+        FilePatterns = nullptr;
+        return false;
+    }
+    for (int i = 0; i < count; ++i) {
+        FilePatterns[i] = block + i * kPatternSize;
+        lstrcpynA(FilePatterns[i], source[i], kPatternSize);
+    }
+    g_dialog.patternCount = count;
+    return true;
+}
+
+int AverageCharWidth(HWND window) {
+    ScopedGetDC dc(window);
+    TEXTMETRICA metrics = {};
+    if (dc)
+        GetTextMetricsA(dc.get(), &metrics);
+    return metrics.tmAveCharWidth;
+}
+
+void WarnDriveNotAvailable() {
+    ShowStringMessage(g_ownerWindow, IDS_DRIVE_NOT_AVAILABLE, IDS_WARNING,
+                      MB_OK | MB_ICONEXCLAMATION);
+}
+
+BOOL OnInitDialog(HWND dialog) {
+    char caption[1024] = "";
+    LoadStringA(g_moduleInstance,
+                FileKind == kTableKind ? IDS_OPEN_MULTIPLE_TABLES : IDS_OPEN_MULTIPLE_TVF, caption,
+                sizeof caption);
+    SetWindowTextA(dialog, caption);
+    g_dialog.driveList = GetDlgItem(dialog, IDC_DRIVE_LIST);
+    g_dialog.tree = GetDlgItem(dialog, IDC_FOLDER_TREE);
+    g_dialog.availableFiles = GetDlgItem(dialog, IDC_AVAILABLE_FILES);
+    g_dialog.selectedFiles = GetDlgItem(dialog, IDC_SELECTED_FILES);
+    if (!LoadPickerIcons() || !BuildFilePatterns()) {
+        EndDialog(dialog, -1);
+        return TRUE;
+    }
+    FillDriveList(g_dialog.driveList, g_dialog.navigation);
+    SetFolderImageList(g_dialog.tree);
+    ShowDriveInTree(g_dialog.tree, g_dialog.navigation.startDrive);
+
+    HWND types = GetDlgItem(dialog, IDC_FILE_TYPES);
+    SendMessageA(types, CB_ADDSTRING, 0,
+                 reinterpret_cast<LPARAM>(FileKind == kTableKind ? "Tessaro" : "TVF/TVD files"));
+    FilterIndex = 0;
+    SendMessageA(types, CB_SETCURSEL, 0, 0);
+
+    SendMessageA(g_dialog.selectedFiles, LB_SETHORIZONTALEXTENT,
+                 kPickerPathSize * AverageCharWidth(g_dialog.selectedFiles), 0);
+    g_dialog.averageCharWidth = AverageCharWidth(g_dialog.availableFiles);
+    FormatDriveRoot(g_dialog.navigation.startDrive, CurrentFolder);
+    ListAvailableFiles();
+
+    HWND views = GetDlgItem(dialog, IDC_VIEW_LIST);
+    for (UINT id = IDS_VIEW_NEW_MAPPER_ALL; id <= IDS_VIEW_NONE; ++id) {
+        char label[256];
+        LoadLibraryString(id, label);
+        SendMessageA(views, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(label));
+    }
+    SendMessageA(views, CB_SETCURSEL, 0, 0);
+    SetFocus(g_dialog.driveList);
+    return FALSE;
+}
+
+BOOL OnCommand(HWND dialog, int id, int code) {
+    switch (id) {
+    case IDOK:
+        PreferredView =
+            static_cast<long>(SendDlgItemMessageA(dialog, IDC_VIEW_LIST, CB_GETCURSEL, 0, 0)) + 1;
+        EndDialog(dialog, WriteSelectedFileNamesToStorage(dialog) ? 1 : 0);
+        return TRUE;
+    case IDCANCEL: EndDialog(dialog, 0); return TRUE;
+    case IDC_DRIVE_LIST:
+        if (code == CBN_SELENDOK) {
+            if (const int drive = ChangeDrive(g_dialog.driveList, g_dialog.tree,
+                                              g_dialog.navigation, WarnDriveNotAvailable)) {
+                FormatDriveRoot(drive, CurrentFolder);
+                ListAvailableFiles();
+            }
+        }
+        return TRUE;
+    case IDC_AVAILABLE_FILES:
+        if (code == LBN_DBLCLK)
+            AddFilesToList(dialog);
+        return TRUE;
+    case IDC_FILE_TYPES:
+        if (code == CBN_SELENDOK) {
+            const LRESULT selection =
+                SendDlgItemMessageA(dialog, IDC_FILE_TYPES, CB_GETCURSEL, 0, 0);
+            if (selection >= 0 && selection < g_dialog.patternCount)
+                FilterIndex = static_cast<int>(selection);
+            ListAvailableFiles();
+            SetFocus(g_dialog.driveList);
+        }
+        return TRUE;
+    case IDC_VIEW_LIST: return FALSE;
+    case IDC_SELECTED_FILES:
+        if (code == LBN_DBLCLK)
+            RemoveFilesFromList(dialog);
+        return TRUE;
+    case IDC_ADD_FILE:
+        if (code == BN_CLICKED)
+            AddFilesToList(dialog);
+        return TRUE;
+    case IDC_REMOVE_FILE:
+        if (code == BN_CLICKED)
+            RemoveFilesFromList(dialog);
+        return TRUE;
+    case IDC_RESET_LIST: ResetSelectedFiles(dialog); return TRUE;
+    default: return FALSE;
+    }
+}
+
+void OnTreeDoubleClick() {
+    char path[kPickerPathSize];
+    if (OpenTreeFolder(g_dialog.tree, path)) {
+        std::memcpy(CurrentFolder, path, sizeof CurrentFolder);
+        ListAvailableFiles();
+    }
+}
+
+} // namespace
+
+int AddMatchingFiles(HWND availableFiles, const char *pattern, int longest) {
+    WIN32_FIND_DATAA found;
+    ScopedFindHandle search(FindFirstFileA(pattern, &found));
+    if (!search)
+        return longest;
+    do {
+        found.cFileName[sizeof found.cFileName - 1] = '\0';
+        CharLowerA(found.cFileName);
+        SendMessageA(availableFiles, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(found.cFileName));
+        const int length = static_cast<int>(std::strlen(found.cFileName));
+        if (length > longest)
+            longest = length;
+    } while (FindNextFileA(search.get(), &found));
+    return longest;
+}
+
+void ListAvailableFiles() {
+    HWND list = g_dialog.availableFiles;
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    int longest = 0;
+    if (FilePatterns != nullptr && FilterIndex >= 0 && FilterIndex < g_dialog.patternCount) {
+        char work[kPickerPathSize];
+        lstrcpynA(work, FilePatterns[FilterIndex], sizeof work);
+        const char *rest = work;
+        for (;;) {
+            const char *end = std::strchr(rest, ';');
+            const size_t pieceLength =
+                end != nullptr ? static_cast<size_t>(end - rest) : std::strlen(rest);
+            // In a folder so deep that the pattern would not fit in a path
+            // nothing is listed: no name there could be added anyway.
+            char pattern[kPickerPathSize];
+            const size_t folderLength = std::strlen(CurrentFolder);
+            if (folderLength + pieceLength < sizeof pattern) {
+                std::memcpy(pattern, CurrentFolder, folderLength);
+                std::memcpy(pattern + folderLength, rest, pieceLength);
+                pattern[folderLength + pieceLength] = '\0';
+                longest = AddMatchingFiles(list, pattern, longest);
+            }
+            if (end == nullptr)
+                break;
+            rest = end + 1;
+        }
+    }
+    SendMessageA(list, LB_SETHORIZONTALEXTENT, longest * g_dialog.averageCharWidth, 0);
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+}
+
+INT_PTR CALLBACK SelectMultipleTablesProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG: return OnInitDialog(dialog);
+    case WM_MEASUREITEM: return MeasureDriveItem(reinterpret_cast<MEASUREITEMSTRUCT *>(lParam));
+    case WM_DRAWITEM: return DrawDriveItem(reinterpret_cast<const DRAWITEMSTRUCT *>(lParam));
+    case WM_COMMAND: return OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
+    case WM_NOTIFY: {
+        const NMHDR *header = reinterpret_cast<const NMHDR *>(lParam);
+        if (header->idFrom == IDC_FOLDER_TREE && header->code == static_cast<UINT>(NM_DBLCLK))
+            OnTreeDoubleClick();
+        return FALSE;
+    }
+    case WM_DESTROY:
+        ReleaseFilePatterns();
+        DeleteFolderImageList(g_dialog.tree);
+        DeletePickerIcons();
+        g_dialog = TablesDialog{};
+        return FALSE;
+    default: return FALSE;
+    }
+}
+
+extern "C" long __cdecl SelectMultipleTables(HWND hwndOwner, long kind, const char *listFile,
+                                             long *view) {
+    return RunExport(-1L, [&]() -> long {
+        FileKind = kind;
+        g_ownerWindow = hwndOwner;
+        long result = -1;
+        // A list file path that does not fit is refused: cutting it would
+        // write the list somewhere the caller does not look.
+        if (listFile != nullptr && std::strlen(listFile) < sizeof ListFile) {
+            std::strcpy(ListFile, listFile);
+            InitCommonControls();
+            const INT_PTR code =
+                DialogBoxParamA(g_moduleInstance, MAKEINTRESOURCEA(IDD_SELECT_TABLES), hwndOwner,
+                                SelectMultipleTablesProc, 0);
+            result = code == -1 ? -1 : code != 0 ? 1 : 0;
+        }
+        if (view != nullptr)
+            *view = PreferredView;
+        return result;
+    });
+}
