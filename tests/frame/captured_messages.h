@@ -1,4 +1,5 @@
-// Captures the library's message boxes instead of showing them.
+// Captures the library's message boxes instead of showing them, and reads
+// what windows show.
 #ifndef ORTK232_TESTS_FRAME_CAPTURED_MESSAGES_H
 #define ORTK232_TESTS_FRAME_CAPTURED_MESSAGES_H
 
@@ -14,14 +15,19 @@ struct CapturedMessage {
     UINT flags;
 };
 
-// While alive, every box the library would show is recorded in messages().
+// While alive, every box the library would show is recorded in messages()
+// instead of being shown.
 class MessageCapture {
   public:
     MessageCapture();
     ~MessageCapture();
     MessageCapture(const MessageCapture &) = delete;
     MessageCapture &operator=(const MessageCapture &) = delete;
-    const std::vector<CapturedMessage> &messages() const;
+    // A copy: the dialog under test may add to the list from its own thread.
+    std::vector<CapturedMessage> messages() const;
 };
+
+// The text of a window or control, up to 2047 characters.
+std::string WindowText(HWND window);
 
 #endif

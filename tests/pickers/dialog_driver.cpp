@@ -3,21 +3,11 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <mutex>
 #include <sstream>
 
 #include "frame/message_box.h"
 
 namespace {
-
-std::mutex g_messagesMutex;
-std::vector<ShownMessage> g_messages;
-
-int WINAPI CaptureMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT flags) {
-    std::lock_guard<std::mutex> lock(g_messagesMutex);
-    g_messages.push_back({owner, text, caption, flags});
-    return IDOK;
-}
 
 void AddTreeLines(HWND tree, HTREEITEM item, int depth, std::vector<std::string> &lines) {
     for (; item != nullptr; item = TreeView_GetNextSibling(tree, item)) {
@@ -96,21 +86,6 @@ DialogDriver::~DialogDriver() {
     thread_.join();
 }
 
-MessageCapture::MessageCapture() {
-    std::lock_guard<std::mutex> lock(g_messagesMutex);
-    g_messages.clear();
-    SetMessageBoxFunction(CaptureMessageBox);
-}
-
-MessageCapture::~MessageCapture() {
-    SetMessageBoxFunction(nullptr);
-}
-
-std::vector<ShownMessage> MessageCapture::messages() const {
-    std::lock_guard<std::mutex> lock(g_messagesMutex);
-    return g_messages;
-}
-
 std::vector<std::string> TreeLines(HWND tree) {
     std::vector<std::string> lines;
     AddTreeLines(tree, TreeView_GetRoot(tree), 0, lines);
@@ -185,12 +160,6 @@ std::string ComboSelection(HWND combo) {
         return "<none>";
     char text[300] = "";
     SendMessageA(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
-    return text;
-}
-
-std::string WindowText(HWND window) {
-    char text[1100] = "";
-    GetWindowTextA(window, text, sizeof text);
     return text;
 }
 

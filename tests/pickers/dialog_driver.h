@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include "tests/frame/captured_messages.h"
+
 #include <commctrl.h>
 
 #include <atomic>
@@ -34,24 +36,6 @@ class DialogDriver {
     std::atomic<bool> found_{false};
 };
 
-// A message box that the library would have shown.
-struct ShownMessage {
-    HWND owner;
-    std::string text;
-    std::string caption;
-    UINT flags;
-};
-
-// Captures message boxes instead of showing them while it lives.
-class MessageCapture {
-  public:
-    MessageCapture();
-    ~MessageCapture();
-    MessageCapture(const MessageCapture &) = delete;
-    MessageCapture &operator=(const MessageCapture &) = delete;
-    std::vector<ShownMessage> messages() const;
-};
-
 // Tree items in display order, one per item: two spaces per level, the text,
 // and "(open)" or "(closed)" for the image; "+" after it when expanded.
 std::vector<std::string> TreeLines(HWND tree);
@@ -65,7 +49,6 @@ bool ChooseDrive(HWND dialog, const char *drive);
 std::vector<std::string> ListItems(HWND list);
 std::vector<std::string> ComboItems(HWND combo);
 std::string ComboSelection(HWND combo);
-std::string WindowText(HWND window);
 void SelectListItems(HWND list, const std::vector<int> &indices);
 // Selects one list item and double-clicks it.
 void DoubleClickListItem(HWND list, int index);

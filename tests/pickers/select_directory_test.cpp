@@ -222,7 +222,7 @@ TEST(SelectDirectory, DriveWithoutMediumWarnsTheCallersWindowAndKeepsTheTree) {
         shown = ComboSelection(GetDlgItem(dialog, 1012));
         ClickButton(dialog, IDOK);
     });
-    const std::vector<ShownMessage> messages = capture.messages();
+    const std::vector<CapturedMessage> messages = capture.messages();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].owner, TestOwner());
     EXPECT_EQ(messages[0].text, "Selected drive is not available.");

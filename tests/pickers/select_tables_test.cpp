@@ -210,7 +210,7 @@ TEST(SelectMultipleTables, UnwritableListFileWarnsTheDialogAndEndsAsCancelled) {
         });
     EXPECT_EQ(outcome.result, 0);
     EXPECT_EQ(outcome.view, 3);
-    const std::vector<ShownMessage> messages = capture.messages();
+    const std::vector<CapturedMessage> messages = capture.messages();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].owner, dialogWindow);
     EXPECT_EQ(messages[0].text, "Cannot create temporary file to store file names");
@@ -238,7 +238,7 @@ TEST(SelectMultipleTables, DriveWithoutMediumKeepsTheFolderAndDrivesChangeTheLis
         ClickButton(dialog, 1023);
         ClickButton(dialog, IDOK);
     });
-    const std::vector<ShownMessage> messages = capture.messages();
+    const std::vector<CapturedMessage> messages = capture.messages();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].owner, TestOwner());
     EXPECT_EQ(messages[0].text, "Selected drive is not available.");

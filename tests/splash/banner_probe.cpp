@@ -199,12 +199,6 @@ void CheckFrame(HWND dialog, BoxKind kind) {
 
 } // namespace
 
-std::string WindowText(HWND window) {
-    char text[2048] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
 void CheckBannerBox(HWND dialog, const BoxExpectation &expected) {
     ASSERT_TRUE(IsWindow(dialog));
     CheckFrame(dialog, expected.kind);

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "tests/frame/captured_messages.h"
+
 #include <string>
 #include <vector>
 
@@ -24,8 +26,6 @@ void CheckBannerBox(HWND dialog, const BoxExpectation &expected);
 
 // The four distinct fonts that the box's controls carry.
 std::vector<HFONT> BoxFonts(HWND dialog);
-
-std::string WindowText(HWND window);
 
 // A visible dialog window of the given thread, or null.
 HWND FindThreadDialog(DWORD threadId);
