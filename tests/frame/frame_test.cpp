@@ -76,7 +76,7 @@ TEST(ShowMessage, LoadsTextAndCaptionAndPassesFlagsToTheOwner) {
     ShowMessage(IDS_NO_TY_ARRAY, IDS_CALCULATE_TRANSFORM_PARAMS, kMessageErrorIcon);
     ShowMessage(IDS_DRIVE_NOT_AVAILABLE, IDS_WARNING, kMessageWarningIcon);
     ASSERT_EQ(capture.messages().size(), 2u);
-    const CapturedMessage &first = capture.messages()[0];
+    const CapturedMessage first = capture.messages()[0];
     EXPECT_EQ(first.owner, FakeWindow(0x1234));
     EXPECT_EQ(first.text, "Out of memory: cannot allocate TY array.");
     EXPECT_EQ(first.caption, "CalculateTransformParams");
@@ -115,7 +115,7 @@ TEST_P(ShowLineErrorTable, FormatsTheNumberUnderTheFixedCaption) {
     MessageCapture capture;
     ShowLineError(GetParam().templateId, GetParam().number);
     ASSERT_EQ(capture.messages().size(), 1u);
-    const CapturedMessage &shown = capture.messages()[0];
+    const CapturedMessage shown = capture.messages()[0];
     EXPECT_EQ(shown.text, GetParam().text);
     EXPECT_EQ(shown.caption, "ReadControlPoints");
     EXPECT_EQ(shown.flags, 0u);
