@@ -16,6 +16,17 @@ void __cdecl ParsePath(const char *path, char *drive, char *dir, char *name, cha
 /* Transform fitting */
 
 /* File, time, INI, text width and scrambling */
+long __cdecl DeleteINIFileSection(const char *section, const char *file);
+long __cdecl DeleteINIFileKey(const char *section, const char *key, const char *file);
+long __cdecl CheckFileReadOnly(const char *path);
+long __cdecl GetAllUserAppDataDir(char *buffer);               /* buffer: at least 260 bytes */
+long __cdecl GetLastModifiedDate(const char *path, char *out); /* out: 267 bytes */
+long __cdecl GetTimeNow(char *out);                            /* out: at least 255 bytes */
+long __cdecl IsOrt3DInstalled(void);
+long __cdecl GetTextWidth(HWND window, const char *faceName, long pointSize, long style,
+                          const char *text, long *width, long *height);
+long __cdecl rv_encrypt(unsigned char *buffer, long length);
+long __cdecl rv_decrypt(unsigned char *buffer, long length);
 
 /* Pickers */
 
