@@ -200,6 +200,11 @@ TEST_F(TextWidth, MeasuresRealTextInPoints) {
     EXPECT_EQ(largeHeight, 24);
     EXPECT_GT(large, width * 3 / 2); // hinting keeps it from exactly twice
 
+    long inch, inchHeight;
+    ASSERT_EQ(Measure(window_, "Arial", 72, 0, "Wide", &inch, &inchHeight), 1);
+    EXPECT_EQ(inchHeight, 72);
+    EXPECT_EQ(inch, MulDiv(PixelExtent(window_, FontCapture::record, "Wide").cx, 72, 96));
+
     long bold, boldHeight;
     ASSERT_EQ(Measure(window_, "Arial", 12, 1, text.c_str(), &bold, &boldHeight), 1);
     EXPECT_GE(bold, width);
