@@ -46,8 +46,8 @@ class TextWidth : public testing::Test {
         dpiX_ = GetDeviceCaps(screen, LOGPIXELSX);
         dpiY_ = GetDeviceCaps(screen, LOGPIXELSY);
         ReleaseDC(nullptr, screen);
-        window_ = CreateWindowA("STATIC", "GetTextWidth", WS_POPUP, 40, 40, 900, 300,
-                                nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        window_ = CreateWindowA("STATIC", "GetTextWidth", WS_POPUP, 40, 40, 900, 300, nullptr,
+                                nullptr, GetModuleHandleA(nullptr), nullptr);
         ASSERT_NE(window_, nullptr);
     }
     void TearDown() override {
