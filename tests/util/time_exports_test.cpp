@@ -58,11 +58,16 @@ TEST_F(HeldFile, OpenElsewhereForReadingOrWritingGivesZeroAndEmptyText) {
     EXPECT_NE(ModifiedDate(file_, &result), "");
     EXPECT_EQ(result, 1);
 
-    for (DWORD access : {DWORD{GENERIC_READ}, DWORD{GENERIC_WRITE}}) {
-        // Shares everything itself: only the export's exclusive open is refused.
-        HANDLE held = CreateFileA(file_.c_str(), access,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, 0, nullptr);
+    // Held exclusively, and held for reading or writing by a holder that
+    // shares everything itself: the export's unshared open is refused each time.
+    const DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    const struct {
+        DWORD access, share;
+    } holders[] = {{GENERIC_READ, 0}, {GENERIC_READ, shareAll}, {GENERIC_WRITE, shareAll}};
+    for (const auto &holder : holders) {
+        const DWORD access = holder.access;
+        HANDLE held =
+            CreateFileA(file_.c_str(), access, holder.share, nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(held, INVALID_HANDLE_VALUE);
         EXPECT_EQ(ModifiedDate(file_, &result), "") << "access " << access;
         EXPECT_EQ(result, 0);
