@@ -19,6 +19,17 @@ long __cdecl CalculateTransformParams(HWND hwndOwner, const char *controlPointsF
                                       const char *residualsFile, long showMessages);
 
 /* File, time, INI, text width and scrambling */
+long __cdecl DeleteINIFileSection(const char *section, const char *file);
+long __cdecl DeleteINIFileKey(const char *section, const char *key, const char *file);
+long __cdecl CheckFileReadOnly(const char *path);
+long __cdecl GetAllUserAppDataDir(char *buffer);               /* buffer: at least 260 bytes */
+long __cdecl GetLastModifiedDate(const char *path, char *out); /* out: 267 bytes */
+long __cdecl GetTimeNow(char *out);                            /* out: at least 255 bytes */
+long __cdecl IsOrt3DInstalled(void);
+long __cdecl GetTextWidth(HWND window, const char *faceName, long pointSize, long style,
+                          const char *text, long *width, long *height);
+long __cdecl rv_encrypt(unsigned char *buffer, long length);
+long __cdecl rv_decrypt(unsigned char *buffer, long length);
 
 /* Pickers */
 long __cdecl SelectDirectory(HWND hwndOwner, const char *title, char *directory, long size);
