@@ -68,5 +68,3 @@ for entry in m:=hd r:=floppy n:=network o:=cdrom q:=cdrom; do
 done
 wineserver -k 2>/dev/null || true
 wineserver -w 2>/dev/null || true
-wineserver -p >/dev/null 2>&1 </dev/null || true
-"$WINE" cmd /c exit >/dev/null 2>&1 </dev/null || true

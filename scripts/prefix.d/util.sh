@@ -23,11 +23,3 @@ for name in en_US de_DE; do
   fi
 done
 
-# Start the prefix's services (services.exe, winedevice, plugplay, rpcss) now,
-# under the persistent server that the test run keeps, with their output
-# going nowhere. Started later by the first test program, they would inherit
-# the test runner's output pipe and live on after the program, so the runner
-# would wait for them for ever.
-wineserver -p >/dev/null 2>&1
-"$WINE" sc query >/dev/null 2>&1 || true
-exit 0
