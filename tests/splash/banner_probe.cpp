@@ -67,12 +67,12 @@ std::vector<ControlRow> ExpectedControls(const BoxExpectation &box) {
     return rows;
 }
 
-struct FontSpec {
+struct FontShape {
     LONG height;
     LONG weight;
 };
 
-FontSpec SpecOf(FontKind kind) {
+FontShape ShapeOf(FontKind kind) {
     switch (kind) {
     case FontKind::Title: return {-22, 700};
     case FontKind::Body: return {-12, 400};
@@ -98,9 +98,9 @@ void CheckFont(HWND control, FontKind kind, HFONT templateFont, const std::strin
     ASSERT_NE(font, templateFont) << what;
     LOGFONTA logFont = {};
     ASSERT_EQ(GetObjectA(font, sizeof logFont, &logFont), static_cast<int>(sizeof logFont)) << what;
-    const FontSpec spec = SpecOf(kind);
-    EXPECT_EQ(logFont.lfHeight, spec.height) << what;
-    EXPECT_EQ(logFont.lfWeight, spec.weight) << what;
+    const FontShape shape = ShapeOf(kind);
+    EXPECT_EQ(logFont.lfHeight, shape.height) << what;
+    EXPECT_EQ(logFont.lfWeight, shape.weight) << what;
     EXPECT_STREQ(logFont.lfFaceName, "Arial") << what;
     EXPECT_EQ(logFont.lfWidth, 0) << what;
     EXPECT_EQ(logFont.lfEscapement, 0) << what;
