@@ -190,19 +190,6 @@ void PressEscape(HWND dialog) {
         Sleep(20);
 }
 
-std::string FileBytes(const std::string &path) {
-    FILE *file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr)
-        return "<missing>";
-    std::string bytes;
-    char buffer[4096];
-    size_t count;
-    while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        bytes.append(buffer, count);
-    std::fclose(file);
-    return bytes;
-}
-
 std::vector<std::string> CompareControls(HWND dialog, const std::vector<TemplateControl> &rows) {
     std::vector<std::string> differences;
     HWND control = GetWindow(dialog, GW_CHILD);

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "tests/frame/captured_messages.h"
+#include "tests/frame/file_bytes.h"
 
 #include <commctrl.h>
 
@@ -57,7 +58,6 @@ void ClickButton(HWND dialog, int id);
 void PressEscape(HWND dialog);
 
 // Reads a whole file in binary; "<missing>" when it cannot be opened.
-std::string FileBytes(const std::string &path);
 
 // One control of a dialog template: where and what it should be.
 struct TemplateControl {

@@ -1,8 +1,9 @@
 // CalculateTransformParams in process, with message boxes captured.
 #include <windows.h>
 
-#include "frame/message_box.h"
 #include "transform/allocation.h"
+#include "tests/frame/captured_messages.h"
+#include "tests/frame/file_bytes.h"
 #include "transform/transform_locale.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,18 +23,8 @@ extern "C" long __cdecl CalculateTransformParams(HWND hwndOwner, const char *con
 
 namespace {
 
-struct Box {
-    HWND owner;
-    std::string text, caption;
-    UINT flags;
-};
-
-std::vector<Box> g_boxes;
-
-int WINAPI CaptureBox(HWND owner, LPCSTR text, LPCSTR caption, UINT flags) {
-    g_boxes.push_back({owner, text, caption, flags});
-    return IDOK;
-}
+// The boxes that the last captured call would have shown.
+std::vector<CapturedMessage> g_boxes;
 
 const char *kAffineSix = "0 0 1000 2000\n10 0 1020 1995\n0 10 1005 2030\n10 10 1025 2025\n"
                          "5 5 1013.1 2011.3\n20 5 1042.5 2005\n";
@@ -49,19 +41,6 @@ std::string WriteFile(const std::string &name, const std::string &content) {
     std::fwrite(content.data(), 1, content.size(), file);
     std::fclose(file);
     return path;
-}
-
-std::string ReadFile(const std::string &path) {
-    std::string content;
-    FILE *file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr)
-        return content;
-    char buffer[4096];
-    size_t count;
-    while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        content.append(buffer, count);
-    std::fclose(file);
-    return content;
 }
 
 struct Call {
@@ -81,12 +60,12 @@ Call CallExport(const std::string &points, long type, long show, long preset = -
         p = -1.0;
     DeleteFileA(reportPath.c_str());
     const std::string cp = WriteFile("points.txt", points);
-    g_boxes.clear();
-    SetMessageBoxFunction(CaptureBox);
+    std::optional<MessageCapture> capture(std::in_place);
     c.result = CalculateTransformParams(kOwner, cp.c_str(), type, &c.count, c.params,
                                         reportPath.c_str(), show);
-    SetMessageBoxFunction(nullptr);
-    c.report = ReadFile(reportPath);
+    g_boxes = capture->messages();
+    capture.reset();
+    c.report = FileBytes(reportPath);
     return c;
 }
 
@@ -110,11 +89,11 @@ TEST(CalculateTransformParams, MissingFileIsShownOnlyForOne) {
     for (const long show : {0L, 2L, -1L, 1L}) {
         long count = -7;
         double params[21] = {-1.0};
-        g_boxes.clear();
-        SetMessageBoxFunction(CaptureBox);
+        std::optional<MessageCapture> capture(std::in_place);
         const long result = CalculateTransformParams(kOwner, missing.c_str(), 3, &count, params,
                                                      TempPath("r.txt").c_str(), show);
-        SetMessageBoxFunction(nullptr);
+        g_boxes = capture->messages();
+        capture.reset();
         EXPECT_EQ(result, 0);
         EXPECT_EQ(count, -7);
         EXPECT_EQ(params[0], -1.0);
@@ -136,12 +115,12 @@ TEST(CalculateTransformParams, DirectoryAndBadLineMessages) {
     char folder[MAX_PATH];
     GetTempPathA(MAX_PATH, folder);
     folder[lstrlenA(folder) - 1] = '\0'; // no trailing backslash: FindFirstFileA wants a name
-    g_boxes.clear();
-    SetMessageBoxFunction(CaptureBox);
+    std::optional<MessageCapture> capture(std::in_place);
     EXPECT_EQ(
         CalculateTransformParams(kOwner, folder, 3, &count, params, TempPath("r.txt").c_str(), 1),
         0);
-    SetMessageBoxFunction(nullptr);
+    g_boxes = capture->messages();
+    capture.reset();
     ASSERT_EQ(g_boxes.size(), 1u);
     EXPECT_EQ(g_boxes[0].text, "Cannot open control points file.");
 
@@ -181,20 +160,20 @@ TEST(CalculateTransformParams, ReportThatCannotBeOpenedFails) {
     const std::string report = WriteFile("locked_report.txt", "old");
     HANDLE lock = CreateFileA(report.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
-    g_boxes.clear();
     long count = -7;
     double params[21] = {};
     const std::string cp = WriteFile("points.txt", kAffineSix);
-    SetMessageBoxFunction(CaptureBox);
+    std::optional<MessageCapture> capture(std::in_place);
     const long result =
         CalculateTransformParams(kOwner, cp.c_str(), 3, &count, params, report.c_str(), 1);
-    SetMessageBoxFunction(nullptr);
+    g_boxes = capture->messages();
+    capture.reset();
     CloseHandle(lock);
     EXPECT_EQ(result, 0);
     EXPECT_EQ(count, 6);
     ASSERT_EQ(g_boxes.size(), 2u);
     EXPECT_EQ(g_boxes[1].text, "Cannot create file to store residuals");
-    EXPECT_EQ(ReadFile(report), "old");
+    EXPECT_EQ(FileBytes(report), "old");
 }
 
 TEST(CalculateTransformParams, TypeOutsideTheRangeKeepsThePresetCount) {
@@ -231,15 +210,15 @@ TEST(CalculateTransformParams, NullArgumentsFailQuietly) {
     double params[21] = {};
     const std::string cp = WriteFile("points.txt", kAffineSix);
     const std::string report = TempPath("r.txt");
-    g_boxes.clear();
-    SetMessageBoxFunction(CaptureBox);
+    std::optional<MessageCapture> capture(std::in_place);
     EXPECT_EQ(CalculateTransformParams(kOwner, nullptr, 3, &count, params, report.c_str(), 1), 0);
     EXPECT_EQ(CalculateTransformParams(kOwner, cp.c_str(), 3, nullptr, params, report.c_str(), 1),
               0);
     EXPECT_EQ(CalculateTransformParams(kOwner, cp.c_str(), 3, &count, nullptr, report.c_str(), 1),
               0);
     EXPECT_EQ(CalculateTransformParams(kOwner, cp.c_str(), 3, &count, params, nullptr, 1), 0);
-    SetMessageBoxFunction(nullptr);
+    g_boxes = capture->messages();
+    capture.reset();
     EXPECT_TRUE(g_boxes.empty());
     EXPECT_EQ(count, -7);
 }
