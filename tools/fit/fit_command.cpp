@@ -57,19 +57,18 @@ int RunFitCommand(const FitCommand &command) {
     double params[21] = {};
     long paramCount = 0;
     double sdX = 0.0, sdY = 0.0;
-    std::vector<double> vx, vy;
     StableFit stable;
+    std::vector<double> &vx = stable.vx, &vy = stable.vy;
     if (command.stable) {
         FitStable(command.model, points, &stable);
         std::copy(stable.params, stable.params + m, params);
         paramCount = m;
-        vx = stable.vx;
-        vy = stable.vy;
         sdX = stable.sdX;
         sdY = stable.sdY;
     } else {
-        vx.assign(static_cast<std::size_t>(read.n), 0.0);
-        vy.assign(static_cast<std::size_t>(read.n), 0.0);
+        // The documented fit's residuals take the place of the stable ones.
+        vx.resize(static_cast<std::size_t>(read.n));
+        vy.resize(static_cast<std::size_t>(read.n));
         FitFunctionForType(command.model)(read.XP, read.YP, read.XI, read.YI, &read.n, params,
                                           &paramCount, vx.data(), vy.data(), &sdX, &sdY);
     }

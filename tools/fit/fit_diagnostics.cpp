@@ -97,8 +97,6 @@ FitDiagnostics DiagnoseFit(long model, const ControlPointArrays &points, const d
         hatSystem = &own;
     }
     d.rank = hatSystem->rank * hatSystem->rhs;
-    std::vector<HatBlock> hat;
-    ComputeHatBlocks(*hatSystem, points, &hat);
 
     double sse = 0.0;
     for (long k = 0; k < points.n; ++k)
@@ -113,16 +111,13 @@ FitDiagnostics DiagnoseFit(long model, const ControlPointArrays &points, const d
     // coordinate's studentised residual.
     const long freedom = d.redundancy - 2;
     const double floor = RoundingFloor(points);
-    d.points.resize(static_cast<std::size_t>(points.n));
+    d.points.reserve(static_cast<std::size_t>(points.n));
     for (long k = 0; k < points.n; ++k) {
-        PointDiagnostics &p = d.points[k];
-        p.line = k + 1; // every line of the file holds one point
-        p.vx = vx[k];
-        p.vy = vy[k];
-        p.leverage = 0.5 * (hat[k].xx + hat[k].yy);
-        p.studentized = kNaN;
-        p.flagged = false;
-        if (!LeaveOneOut(hat[k], vx[k], vy[k], &p.looVx, &p.looVy) || freedom <= 0)
+        const HatBlock hat = ComputeHatBlock(*hatSystem, points, k);
+        // Every line of the file holds one point.
+        d.points.push_back({k + 1, vx[k], vy[k], 0.5 * (hat.xx + hat.yy), kNaN, kNaN, kNaN, false});
+        PointDiagnostics &p = d.points.back();
+        if (!LeaveOneOut(hat, vx[k], vy[k], &p.looVx, &p.looVy) || freedom <= 0)
             continue;
         const double q = vx[k] * p.looVx + vy[k] * p.looVy;
         const double rest = sse - q > 0.0 ? (sse - q) / static_cast<double>(freedom) : 0.0;

@@ -355,26 +355,19 @@ void ComputeResiduals(const LeastSquaresSystem &s, const ControlPointArrays &poi
     }
 }
 
-void ComputeHatBlocks(const LeastSquaresSystem &s, const ControlPointArrays &points,
-                      std::vector<HatBlock> *blocks) {
-    blocks->resize(static_cast<std::size_t>(points.n));
-    const FrameMap map(s);
+HatBlock ComputeHatBlock(const LeastSquaresSystem &s, const ControlPointArrays &points, long k) {
+    const FramePoint q = FrameMap(s)(points, k);
     double ax[kMaxColumns], ay[kMaxColumns], gx[kMaxColumns], gy[kMaxColumns];
-    for (long k = 0; k < points.n; ++k) {
-        const FramePoint q = map(points, k);
-        HatBlock &b = (*blocks)[k];
-        if (s.coupled) {
-            CoupledRows(s.model, q, ax, ay);
-            SolveTransposed(s, ax, gx);
-            SolveTransposed(s, ay, gy);
-            b = {Dot(gx, gx, s.rank), Dot(gx, gy, s.rank), Dot(gy, gy, s.rank)};
-        } else {
-            SplitRow(q, s.columns, ax);
-            SolveTransposed(s, ax, gx);
-            const double h = Dot(gx, gx, s.rank);
-            b = {h, 0.0, h};
-        }
+    if (s.coupled) {
+        CoupledRows(s.model, q, ax, ay);
+        SolveTransposed(s, ax, gx);
+        SolveTransposed(s, ay, gy);
+        return {Dot(gx, gx, s.rank), Dot(gx, gy, s.rank), Dot(gy, gy, s.rank)};
     }
+    SplitRow(q, s.columns, ax);
+    SolveTransposed(s, ax, gx);
+    const double h = Dot(gx, gx, s.rank);
+    return {h, 0.0, h};
 }
 
 void FitStable(long model, const ControlPointArrays &points, StableFit *fit) {
@@ -387,8 +380,8 @@ void FitStable(long model, const ControlPointArrays &points, StableFit *fit) {
     for (double &p : fit->params)
         p = 0.0;
     SolveSystem(fit->system, fit->params);
-    fit->vx.assign(static_cast<std::size_t>(points.n), 0.0);
-    fit->vy.assign(static_cast<std::size_t>(points.n), 0.0);
+    fit->vx.resize(static_cast<std::size_t>(points.n));
+    fit->vy.resize(static_cast<std::size_t>(points.n));
     ComputeResiduals(fit->system, points, fit->params, fit->vx.data(), fit->vy.data());
     double sx = 0.0, sy = 0.0;
     for (long k = 0; k < points.n; ++k) {

@@ -71,8 +71,8 @@ void ComputeResiduals(const LeastSquaresSystem &system, const ControlPointArrays
 struct HatBlock {
     double xx, xy, yy;
 };
-void ComputeHatBlocks(const LeastSquaresSystem &system, const ControlPointArrays &points,
-                      std::vector<HatBlock> *blocks);
+HatBlock ComputeHatBlock(const LeastSquaresSystem &system, const ControlPointArrays &points,
+                         long k);
 
 // The whole stable fit: both frames, the system, the coefficients of the
 // normalised model, the residuals and their standard deviations.
