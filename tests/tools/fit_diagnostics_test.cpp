@@ -207,7 +207,7 @@ TEST(FitDiagnostics, RedundancyMeanErrorAndWarnings) {
         {"sheet poly3", 6, sheet, false, 12,
          {"lose 17.2 of the 16", "only 16 points for the 20 coefficients of this model: the "
                                  "report shows zero residuals"}},
-        {"sheet poly3 stable", 6, sheet, true, 12, {"only 16 points", "cannot be checked"}},
+        {"sheet poly3 stable", 6, sheet, true, 12, {"only 16 points for the 20 coefficients of this model: the fit cannot be checked"}},
         {"two points similarity", 2, line.Without(5).Without(4).Without(3).Without(2), true, 0,
          {"no redundancy (2N - m = 0)"}},
         {"utm affine documented", 3, utm, false, 34, {"fit with --stable"}},
