@@ -209,7 +209,7 @@ TEST(FitDiagnostics, RedundancyMeanErrorAndWarnings) {
                                  "report shows zero residuals"}},
         {"sheet poly3 stable", 6, sheet, true, 12, {"only 16 points for the 20 coefficients of this model: the fit cannot be checked"}},
         {"two points similarity", 2, line.Without(5).Without(4).Without(3).Without(2), true, 0,
-         {"no redundancy (2N - m = 0)"}},
+         {"only 2 points for the 4", "no redundancy (2N - m = 0)"}},
         {"utm affine documented", 3, utm, false, 34, {"fit with --stable"}},
         {"utm affine stable", 3, utm, true, 34, {}},
         {"line affine", 3, line, true, 6, {"do not determine 2 of the 6"}},
