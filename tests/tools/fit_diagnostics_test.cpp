@@ -141,6 +141,10 @@ TEST(FitDiagnostics, FlagsAPlantedBlunderByItsLineAndNothingOnCleanData) {
         {5, false, 20, 0, 0, 300, 0.05, 0, 0, 0},
         {4, false, 30, 100, 100, 80, 0.01, 9, 0.1, -0.1},
         {4, false, 30, 100, 100, 80, 0.01, 0, 0, 0},
+        // Four points leave 2 degrees of freedom: chance alone must not flag.
+        {2, true, 4, 0, 0, 10, 0.02, 0, 0, 0},
+        {2, true, 4, 0, 0, 10, 0.02, 4, 5.0, 0.0},
+        {3, true, 6, 0, 0, 10, 0.02, 0, 0, 0},
         // Exact points: rounding is not mistaken for a blunder.
         {4, true, 30, 510000, 5010000, 5000, 0.0, 0, 0, 0},
         {4, true, 30, 510000, 5010000, 5000, 0.0, 12, 0.01, 0.0},
@@ -205,7 +209,7 @@ TEST(FitDiagnostics, RedundancyMeanErrorAndWarnings) {
         {"sheet affine", 3, sheet, true, 26, {}},
         {"sheet affine documented", 3, sheet, false, 26, {}},
         {"sheet poly3", 6, sheet, false, 12,
-         {"lose 17.2 of the 16", "only 16 points for the 20 coefficients of this model: the "
+         {"(17.2 digits): all 16 significant digits are lost", "only 16 points for the 20 coefficients of this model: the "
                                  "report shows zero residuals"}},
         {"sheet poly3 stable", 6, sheet, true, 12, {"only 16 points for the 20 coefficients of this model: the fit cannot be checked"}},
         {"two points similarity", 2, line.Without(5).Without(4).Without(3).Without(2), true, 0,

@@ -105,10 +105,15 @@ FitDiagnostics DiagnoseFit(long model, const ControlPointArrays &points, const d
     d.meanError = d.redundancy > 0 ? std::sqrt(sse / static_cast<double>(d.redundancy)) : kNaN;
 
     // Externally studentised: the point's residual against the spread of the
-    // others, sqrt(e^T (I - H)^-1 e / 2) / s(i) with s(i)^2 = (SSE - e^T (I -
-    // H)^-1 e) / (2N - m - 2), the sum of squares of the fit without the point.
-    // The two coordinates are pooled, so the value is on the scale of one
-    // coordinate's studentised residual.
+    // others, t = sqrt(e^T (I - H)^-1 e / 2) / s(i) with s(i)^2 = (SSE - e^T
+    // (I - H)^-1 e) / (2N - m - 2), the sum of squares of the fit without the
+    // point. Under normal errors t^2 follows an F distribution with 2 and d =
+    // 2N - m - 2 degrees of freedom, whose tail (1 + 2 t^2 / d)^(-d / 2) is far
+    // heavier for a small d than the tail exp(-t^2) it has for a large one: a
+    // 4-point similarity fit reaches t = 3 by chance one time in ten. The value
+    // reported is therefore t on the scale of a large redundancy, sqrt((d / 2)
+    // ln(1 + 2 t^2 / d)), the same as t when d is large, so that above 3 means
+    // the same rarity, about 1 in 8,100, at any redundancy.
     const long freedom = d.redundancy - 2;
     const double floor = RoundingFloor(points);
     d.points.reserve(static_cast<std::size_t>(points.n));
@@ -122,7 +127,9 @@ FitDiagnostics DiagnoseFit(long model, const ControlPointArrays &points, const d
         const double q = vx[k] * p.looVx + vy[k] * p.looVy;
         const double rest = sse - q > 0.0 ? (sse - q) / static_cast<double>(freedom) : 0.0;
         const double spread = std::fmax(std::sqrt(rest), floor);
-        p.studentized = spread > 0.0 ? std::sqrt(std::fmax(q, 0.0) / 2.0) / spread : 0.0;
+        const double t2 = spread > 0.0 ? std::fmax(q, 0.0) / 2.0 / (spread * spread) : 0.0;
+        const double half = 0.5 * static_cast<double>(freedom);
+        p.studentized = std::sqrt(half * std::log1p(t2 / half));
         p.flagged = p.studentized > kFlagThreshold;
         if (p.flagged)
             d.flaggedLines.push_back(p.line);
@@ -130,13 +137,18 @@ FitDiagnostics DiagnoseFit(long model, const ControlPointArrays &points, const d
 
     if (!stable && d.digitsLost > kDigitsLostWarning)
         d.warnings.push_back(
-            std::isfinite(d.condition)
+            !std::isfinite(d.condition)
+                ? std::string("the normal equations are singular: the coefficients are "
+                              "meaningless; fit with --stable")
+            : d.digitsLost < 16.0
                 ? Format("the normal equations have a condition of %.2g: they lose %.1f of the "
                          "16 significant digits, so the coefficients and residuals may be "
                          "wrong; fit with --stable",
                          d.condition, d.digitsLost)
-                : std::string("the normal equations are singular: the coefficients are "
-                              "meaningless; fit with --stable"));
+                : Format("the normal equations have a condition of %.2g (%.1f digits): all 16 "
+                         "significant digits are lost, so the coefficients and residuals may be "
+                         "wrong; fit with --stable",
+                         d.condition, d.digitsLost));
     if (points.n < d.m)
         d.warnings.push_back(
             Format("only %.0f points for the %.0f coefficients of this model", points.n, d.m) +

@@ -131,14 +131,16 @@ std::string ResidualPlotSvg(const ControlPointArrays &points, const FitDiagnosti
     for (const PointDiagnostics &p : d.points)
         if (!p.flagged && std::isfinite(p.vx) && std::isfinite(p.vy))
             lengths.push_back(std::hypot(p.vx, p.vy));
-    double reference = 0.0;
+    // The colours span all ordinary residuals, from 0 to the longest.
+    double reference = 0.0, longest = 0.0;
     if (!lengths.empty()) {
         const std::size_t at = lengths.size() <= 40 ? lengths.size() - 1 : lengths.size() * 95 / 100;
         std::nth_element(lengths.begin(), lengths.begin() + at, lengths.end());
         reference = lengths[at];
+        longest = *std::max_element(lengths.begin() + at, lengths.end());
     }
     const double spacing = std::sqrt((kRight - kLeft) * (kBottom - kTop) / std::max(1L, n));
-    const double target = std::min(70.0, std::max(16.0, 1.2 * spacing));
+    const double target = std::min(90.0, std::max(14.0, 1.1 * spacing));
     const double exaggeration = reference > 0.0 ? NiceFloor(target / (reference * k)) : 1.0;
     const double arrowScale = exaggeration * k; // pixels per unit of residual
 
@@ -156,7 +158,7 @@ std::string ResidualPlotSvg(const ControlPointArrays &points, const FitDiagnosti
             continue;
         const double length = std::hypot(p.vx, p.vy);
         char colour[8];
-        RampColour(reference > 0.0 ? length / reference : 0.0, colour);
+        RampColour(longest > 0.0 ? length / longest : 0.0, colour);
         if (p.flagged)
             std::snprintf(colour, sizeof colour, "#d7191c");
         const double sx = px(points.XI[i]), sy = py(points.YI[i]);
@@ -201,7 +203,7 @@ std::string ResidualPlotSvg(const ControlPointArrays &points, const FitDiagnosti
         Append(&svg,
                "<path d=\"M%.0f %.0fv-6M%.0f %.0fh%.1fM%.1f %.0fv-6\" stroke=\"#222\" "
                "stroke-width=\"2\" fill=\"none\"/>\n<text x=\"%.0f\" y=\"%.0f\">residual "
-               "%s in new coordinate units (arrows x%s)</text>\n",
+               "%s in new coordinate units (arrows ×%s)</text>\n",
                kLeft, legendY, kLeft, legendY, barPixels, kLeft + barPixels, legendY, kLeft,
                legendY + 20, Short(bar).c_str(), Short(exaggeration).c_str());
     } else {
@@ -219,7 +221,7 @@ std::string ResidualPlotSvg(const ControlPointArrays &points, const FitDiagnosti
            "<text x=\"%.0f\" y=\"%.0f\">0</text><text x=\"%.0f\" y=\"%.0f\" "
            "text-anchor=\"end\">%s</text><text x=\"%.0f\" y=\"%.0f\" text-anchor=\"end\">"
            "residual length</text>\n",
-           rampX, legendY + 20, rampX + rampWidth, legendY + 20, Short(reference).c_str(),
+           rampX, legendY + 20, rampX + rampWidth, legendY + 20, Short(longest).c_str(),
            rampX - 8, legendY - 1);
     std::string flagged = d.flaggedLines.empty() ? "no point flagged" : "flagged: line";
     if (!d.flaggedLines.empty()) {
@@ -234,7 +236,7 @@ std::string ResidualPlotSvg(const ControlPointArrays &points, const FitDiagnosti
            kLeft, legendY + 44, flagged.c_str(),
            stride > 1 ? ", every point not shown: an even sample" : "");
     Append(&svg, "<text x=\"%.0f\" y=\"54\" font-size=\"13\" fill=\"#555\">red ring: flagged "
-                 "point; arrow: residual (observed minus computed), drawn x%s</text>\n</svg>\n",
+                 "point; arrow: residual (observed minus computed), drawn ×%s</text>\n</svg>\n",
            kLeft - 60, Short(exaggeration).c_str());
     return svg;
 }
