@@ -47,8 +47,8 @@ void RefitResidual(long model, const PointSet &set, long k, const Fitted &full, 
     PointSet one;
     one.Add(set.XI[k], set.YI[k], set.XP[k], set.YP[k]);
     if (stable) {
-        const LeastSquaresSystem s = ReduceSystem(model, rest.View(), full.stable.oldFrame,
-                                                  full.stable.newFrame, 1e-10);
+        const LeastSquaresSystem s =
+            ReduceSystem(model, rest.View(), full.stable.oldFrame, full.stable.newFrame, 1e-10);
         double params[20];
         SolveSystem(s, params);
         ComputeResiduals(s, one.View(), params, vx, vy);
@@ -208,11 +208,25 @@ TEST(FitDiagnostics, RedundancyMeanErrorAndWarnings) {
     } rows[] = {
         {"sheet affine", 3, sheet, true, 26, {}},
         {"sheet affine documented", 3, sheet, false, 26, {}},
-        {"sheet poly3", 6, sheet, false, 12,
-         {"(17.2 digits): all 16 significant digits are lost", "only 16 points for the 20 coefficients of this model: the "
-                                 "report shows zero residuals"}},
-        {"sheet poly3 stable", 6, sheet, true, 12, {"only 16 points for the 20 coefficients of this model: the fit cannot be checked"}},
-        {"two points similarity", 2, line.Without(5).Without(4).Without(3).Without(2), true, 0,
+        {"sheet poly3",
+         6,
+         sheet,
+         false,
+         12,
+         {"(17.2 digits): all 16 significant digits are lost",
+          "only 16 points for the 20 coefficients of this model: the "
+          "report shows zero residuals"}},
+        {"sheet poly3 stable",
+         6,
+         sheet,
+         true,
+         12,
+         {"only 16 points for the 20 coefficients of this model: the fit cannot be checked"}},
+        {"two points similarity",
+         2,
+         line.Without(5).Without(4).Without(3).Without(2),
+         true,
+         0,
          {"only 2 points for the 4", "no redundancy (2N - m = 0)"}},
         {"utm affine documented", 3, utm, false, 34, {"fit with --stable"}},
         {"utm affine stable", 3, utm, true, 34, {}},

@@ -46,8 +46,8 @@ void KnownMap(long model, double x0, double y0, double x, double y, double *X, d
     case 6:
         du += 0.3 * a * a - 0.2 * b * b + 0.1 * a * b + 0.02 * a * a * a - 0.01 * a * a * b +
               0.03 * a * b * b - 0.02 * b * b * b;
-        dv += -0.15 * a * a + 0.25 * b * b + 0.05 * a * b + 0.01 * a * a * a +
-              0.02 * a * a * b - 0.01 * a * b * b + 0.03 * b * b * b;
+        dv += -0.15 * a * a + 0.25 * b * b + 0.05 * a * b + 0.01 * a * a * a + 0.02 * a * a * b -
+              0.01 * a * b * b + 0.03 * b * b * b;
         break;
     default: break;
     }

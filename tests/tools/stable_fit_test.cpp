@@ -42,7 +42,8 @@ void NormalisedModel(long model, const StableFit &fit, double x, double y, doubl
     const double u = (x - fit.oldFrame.centre_x) / fit.oldFrame.scale;
     const double v = (y - fit.oldFrame.centre_y) / fit.oldFrame.scale;
     double U = 0.0, V = 0.0;
-    const double mono[10] = {1, u, v, u * u, v * v, u * v, u * u * u, u * u * v, u * v * v, v * v * v};
+    const double mono[10] = {1,     u,         v,         u * u,     v * v,
+                             u * v, u * u * u, u * u * v, u * v * v, v * v * v};
     switch (model) {
     case 1: {
         const double d = 1.0 + p[6] * u + p[7] * v;
@@ -100,7 +101,7 @@ TEST(StableFit, RecoversExactUtmPointsWhereTheNormalEquationsFail) {
 // fits give the same residuals; the projective model on its exact example.
 TEST(StableFit, AgreesWithTheDocumentedFitOnSmallCoordinates) {
     PointSet projective;
-    const double xy[9][2] = {{0, 0},   {100, 0}, {0, 100},  {100, 100}, {50, 50},
+    const double xy[9][2] = {{0, 0},   {100, 0}, {0, 100}, {100, 100}, {50, 50},
                              {20, 70}, {80, 30}, {60, 90}, {10, 40}};
     for (const auto &q : xy) {
         const double d = 1.0 + 0.001 * q[0] + 0.002 * q[1];
@@ -178,7 +179,9 @@ TEST(StableFit, LeavesUndeterminedCoefficientsAtZero) {
         long rank;
     } rows[] = {
         // On a line the monomials reduce to powers of one variable.
-        {3, line, 2}, {4, line, 3}, {6, line, 4},
+        {3, line, 2},
+        {4, line, 3},
+        {6, line, 4},
         {5, line.Without(5).Without(4).Without(3).Without(2), 4},
         {2, line.Without(5).Without(4).Without(3).Without(2).Without(1), 2},
         {3, PointSet(), 0},

@@ -91,15 +91,15 @@ int RunFitCommand(const FitCommand &command) {
     for (const std::string &warning : diagnostics.warnings)
         std::fprintf(stderr, "ortk-fit: warning: %s\n", warning.c_str());
 
-    const bool jsonToStdout = command.jsonFile != nullptr && std::strcmp(command.jsonFile, "-") == 0;
+    const bool jsonToStdout =
+        command.jsonFile != nullptr && std::strcmp(command.jsonFile, "-") == 0;
     if (!jsonToStdout) {
         std::printf("paramCount=%ld\n", paramCount);
         if (command.stable) {
             std::printf("centre_x=%.17g\ncentre_y=%.17g\nscale=%.17g\n", stable.oldFrame.centre_x,
                         stable.oldFrame.centre_y, stable.oldFrame.scale);
             std::printf("new_centre_x=%.17g\nnew_centre_y=%.17g\nnew_scale=%.17g\n",
-                        stable.newFrame.centre_x, stable.newFrame.centre_y,
-                        stable.newFrame.scale);
+                        stable.newFrame.centre_x, stable.newFrame.centre_y, stable.newFrame.scale);
         }
         for (long i = 0; i < paramCount; ++i)
             std::printf("p%ld=%.17g\n", i + 1, params[i]);

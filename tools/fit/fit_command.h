@@ -12,8 +12,8 @@ struct FitCommand {
     long model = 0;
     const char *reportFile = nullptr; // null: no report
     bool stable = false;
-    bool diagnose = false;            // the diagnostics table on standard output
-    const char *jsonFile = nullptr;   // "-" for standard output, then nothing else goes there
+    bool diagnose = false;          // the diagnostics table on standard output
+    const char *jsonFile = nullptr; // "-" for standard output, then nothing else goes there
     const char *plotFile = nullptr;
     ReportLocale locale;
 };

@@ -32,8 +32,7 @@ double RoundingFloor(const ControlPointArrays &points) {
 }
 
 std::string FlaggedLinesText(const std::vector<long> &lines) {
-    std::string text = std::to_string(lines.size()) +
-                       (lines.size() == 1 ? " point" : " points") +
+    std::string text = std::to_string(lines.size()) + (lines.size() == 1 ? " point" : " points") +
                        " flagged (studentised residual above 3), a blunder is likely at line";
     text += lines.size() == 1 ? " " : "s ";
     const std::size_t shown = lines.size() < 20 ? lines.size() : 20;
@@ -91,8 +90,7 @@ FitDiagnostics DiagnoseFit(long model, const ControlPointArrays &points, const d
     } else if (model == 1) {
         hatSystem = &documented;
     } else {
-        own = ReduceSystem(model, points,
-                           NormaliseCoordinates(points.n, points.XI, points.YI),
+        own = ReduceSystem(model, points, NormaliseCoordinates(points.n, points.XI, points.YI),
                            NormaliseCoordinates(points.n, points.XP, points.YP), 1e-10);
         hatSystem = &own;
     }

@@ -31,12 +31,12 @@ struct FitDiagnostics {
     long m = 0;
     long n = 0;
     bool stable = false;
-    long redundancy = 0;       // 2N - m
-    long rank = 0;             // of the fit's design (m when fully determined)
-    double totalRms = 0.0;     // sqrt(sum(vx^2 + vy^2) / N), as the report
-    double meanError = 0.0;    // sqrt(sum(vx^2 + vy^2) / (2N - m)); NaN without redundancy
-    double condition = 0.0;    // 2-norm condition of the documented normal matrix
-    double digitsLost = 0.0;   // log10(condition)
+    long redundancy = 0;     // 2N - m
+    long rank = 0;           // of the fit's design (m when fully determined)
+    double totalRms = 0.0;   // sqrt(sum(vx^2 + vy^2) / N), as the report
+    double meanError = 0.0;  // sqrt(sum(vx^2 + vy^2) / (2N - m)); NaN without redundancy
+    double condition = 0.0;  // 2-norm condition of the documented normal matrix
+    double digitsLost = 0.0; // log10(condition)
     std::vector<PointDiagnostics> points;
     std::vector<long> flaggedLines;
     std::vector<std::string> warnings;

@@ -10,9 +10,9 @@
 struct FitJsonInput {
     const ControlPointArrays *points;
     const FitDiagnostics *diagnostics;
-    const double *params;             // the m coefficients printed on standard output
-    const Normalisation *oldFrame;    // null for the documented fit
-    const Normalisation *newFrame;    // null for the documented fit
+    const double *params;          // the m coefficients printed on standard output
+    const Normalisation *oldFrame; // null for the documented fit
+    const Normalisation *newFrame; // null for the documented fit
     double sdX, sdY;
 };
 

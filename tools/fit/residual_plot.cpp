@@ -88,8 +88,9 @@ std::string ResidualPlotSvg(const ControlPointArrays &points, const FitDiagnosti
     if (!(span > 0.0))
         span = std::max(1.0, std::fabs(xmin) * 1e-3);
     const double pad = 0.08 * span;
-    const double k = std::min((kRight - kLeft) / (xmax - xmin + 2 * pad + (xmax == xmin ? span : 0)),
-                              (kBottom - kTop) / (ymax - ymin + 2 * pad + (ymax == ymin ? span : 0)));
+    const double k =
+        std::min((kRight - kLeft) / (xmax - xmin + 2 * pad + (xmax == xmin ? span : 0)),
+                 (kBottom - kTop) / (ymax - ymin + 2 * pad + (ymax == ymin ? span : 0)));
     const double cx = 0.5 * (xmin + xmax), cy = 0.5 * (ymin + ymax);
     const double pcx = 0.5 * (kLeft + kRight), pcy = 0.5 * (kTop + kBottom);
     auto px = [&](double x) { return pcx + (x - cx) * k; };
@@ -134,7 +135,8 @@ std::string ResidualPlotSvg(const ControlPointArrays &points, const FitDiagnosti
     // The colours span all ordinary residuals, from 0 to the longest.
     double reference = 0.0, longest = 0.0;
     if (!lengths.empty()) {
-        const std::size_t at = lengths.size() <= 40 ? lengths.size() - 1 : lengths.size() * 95 / 100;
+        const std::size_t at =
+            lengths.size() <= 40 ? lengths.size() - 1 : lengths.size() * 95 / 100;
         std::nth_element(lengths.begin(), lengths.begin() + at, lengths.end());
         reference = lengths[at];
         longest = *std::max_element(lengths.begin() + at, lengths.end());
@@ -207,8 +209,7 @@ std::string ResidualPlotSvg(const ControlPointArrays &points, const FitDiagnosti
                kLeft, legendY, kLeft, legendY, barPixels, kLeft + barPixels, legendY, kLeft,
                legendY + 20, Short(bar).c_str(), Short(exaggeration).c_str());
     } else {
-        Append(&svg, "<text x=\"%.0f\" y=\"%.0f\">all residuals are 0</text>\n", kLeft,
-               legendY);
+        Append(&svg, "<text x=\"%.0f\" y=\"%.0f\">all residuals are 0</text>\n", kLeft, legendY);
     }
     const double rampX = 560, rampWidth = 200;
     for (int s = 0; s < 20; ++s) {
@@ -221,8 +222,8 @@ std::string ResidualPlotSvg(const ControlPointArrays &points, const FitDiagnosti
            "<text x=\"%.0f\" y=\"%.0f\">0</text><text x=\"%.0f\" y=\"%.0f\" "
            "text-anchor=\"end\">%s</text><text x=\"%.0f\" y=\"%.0f\" text-anchor=\"end\">"
            "residual length</text>\n",
-           rampX, legendY + 20, rampX + rampWidth, legendY + 20, Short(longest).c_str(),
-           rampX - 8, legendY - 1);
+           rampX, legendY + 20, rampX + rampWidth, legendY + 20, Short(longest).c_str(), rampX - 8,
+           legendY - 1);
     std::string flagged = d.flaggedLines.empty() ? "no point flagged" : "flagged: line";
     if (!d.flaggedLines.empty()) {
         flagged += d.flaggedLines.size() > 1 ? "s " : " ";
@@ -231,12 +232,12 @@ std::string ResidualPlotSvg(const ControlPointArrays &points, const FitDiagnosti
         if (d.flaggedLines.size() > 12)
             flagged += " ...";
     }
-    Append(&svg,
-           "<text x=\"%.0f\" y=\"%.0f\">%s (studentised residual above 3)%s</text>\n</g>\n",
+    Append(&svg, "<text x=\"%.0f\" y=\"%.0f\">%s (studentised residual above 3)%s</text>\n</g>\n",
            kLeft, legendY + 44, flagged.c_str(),
            stride > 1 ? ", every point not shown: an even sample" : "");
-    Append(&svg, "<text x=\"%.0f\" y=\"54\" font-size=\"13\" fill=\"#555\">red ring: flagged "
-                 "point; arrow: residual (observed minus computed), drawn ×%s</text>\n</svg>\n",
+    Append(&svg,
+           "<text x=\"%.0f\" y=\"54\" font-size=\"13\" fill=\"#555\">red ring: flagged "
+           "point; arrow: residual (observed minus computed), drawn ×%s</text>\n</svg>\n",
            kLeft - 60, Short(exaggeration).c_str());
     return svg;
 }

@@ -53,7 +53,8 @@ class FrameMap {
 // as many as the model has coefficients per coordinate.
 void SplitRow(const FramePoint &q, long columns, double *a) {
     const double u = q.u, v = q.v;
-    const double all[10] = {1.0, u, v, u * u, v * v, u * v, u * u * u, u * u * v, u * v * v, v * v * v};
+    const double all[10] = {1.0,   u,         v,         u * u,     v * v,
+                            u * v, u * u * u, u * u * v, u * v * v, v * v * v};
     for (long j = 0; j < columns; ++j)
         a[j] = all[j];
 }
@@ -204,7 +205,8 @@ std::vector<double> SingularValues(std::vector<double> a, long n) {
                     continue;
                 rotated = true;
                 const double zeta = (beta - alpha) / (2.0 * gamma);
-                const double t = (zeta >= 0.0 ? 1.0 : -1.0) / (std::fabs(zeta) + std::hypot(1.0, zeta));
+                const double t =
+                    (zeta >= 0.0 ? 1.0 : -1.0) / (std::fabs(zeta) + std::hypot(1.0, zeta));
                 const double c = 1.0 / std::sqrt(1.0 + t * t), s = c * t;
                 for (long k = 0; k < n; ++k) {
                     const double x = ci[k], y = cj[k];
@@ -303,8 +305,7 @@ LeastSquaresSystem ReduceSystem(long model, const ControlPointArrays &points,
     s.qty.assign(M.begin() + n * n, M.end());
     const double first = std::fabs(s.R[0]);
     s.rank = 0;
-    while (s.rank < n && first > 0.0 &&
-           std::fabs(s.R[s.rank * n + s.rank]) > rankTolerance * first)
+    while (s.rank < n && first > 0.0 && std::fabs(s.R[s.rank * n + s.rank]) > rankTolerance * first)
         ++s.rank;
     s.singularValues = SingularValues(s.R, n);
     return s;

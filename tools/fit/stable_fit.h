@@ -42,8 +42,8 @@ struct LeastSquaresSystem {
     long columns = 0;     // m, or m / 2 for the split models
     long rhs = 0;         // 1 or 2
     Normalisation oldFrame, newFrame;
-    std::vector<double> R;        // columns x columns, column-major
-    std::vector<double> qty;      // (Q^T y) leading columns entries per right-hand side
+    std::vector<double> R;         // columns x columns, column-major
+    std::vector<double> qty;       // (Q^T y) leading columns entries per right-hand side
     std::vector<long> permutation; // position k holds original column permutation[k]
     long rank = 0;
     std::vector<double> singularValues; // of R, descending
