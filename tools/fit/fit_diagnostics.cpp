@@ -49,7 +49,7 @@ bool LeaveOneOut(const HatBlock &h, double ex, double ey, double *looX, double *
     const double a = 1.0 - h.xx, b = -h.xy, d = 1.0 - h.yy;
     // Smallest eigenvalue of I - H: near 0 when the point alone fixes a
     // direction of the fit, and then no residual is left to compare.
-    const double smallest = 0.5 * (a + d) - std::hypot(0.5 * (a - d), b);
+    const double smallest = 0.5 * (a + d) - std::sqrt(0.25 * (a - d) * (a - d) + b * b);
     if (!(smallest > 1e-10)) {
         *looX = *looY = kNaN;
         return false;
