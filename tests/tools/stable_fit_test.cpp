@@ -22,6 +22,7 @@ double TotalRmsOf(const std::vector<double> &vx, const std::vector<double> &vy) 
 struct Documented {
     double params[21] = {};
     std::vector<double> vx, vy;
+    double sdX = 0.0, sdY = 0.0;
 };
 
 Documented FitDocumented(long model, const PointSet &set) {
@@ -30,9 +31,8 @@ Documented FitDocumented(long model, const PointSet &set) {
     fit.vx.resize(p.n);
     fit.vy.resize(p.n);
     long count = 0, n = p.n;
-    double sdX, sdY;
     FitFunctionForType(model)(p.XP, p.YP, p.XI, p.YI, &n, fit.params, &count, fit.vx.data(),
-                              fit.vy.data(), &sdX, &sdY);
+                              fit.vy.data(), &fit.sdX, &fit.sdY);
     return fit;
 }
 
@@ -143,6 +143,9 @@ TEST(StableFit, AgreesWithTheDocumentedFitOnSmallCoordinates) {
         EXPECT_NEAR(TotalRmsOf(fit.vx, fit.vy), TotalRmsOf(documented.vx, documented.vy),
                     row.tolerance);
         EXPECT_GT(TotalRmsOf(fit.vx, fit.vy), row.model == 1 ? -1.0 : 1e-3);
+        EXPECT_NEAR(fit.sdX, documented.sdX, row.tolerance);
+        EXPECT_NEAR(fit.sdY, documented.sdY, row.tolerance);
+        EXPECT_NE(fit.sdX, fit.sdY);
     }
 }
 
