@@ -149,7 +149,9 @@ FitDiagnostics DiagnoseFit(long model, const ControlPointArrays &points, const d
                          d.condition, d.digitsLost));
     if (points.n < d.m)
         d.warnings.push_back(
-            Format("only %.0f points for the %.0f coefficients of this model", points.n, d.m) +
+            Format(points.n == 1 ? "only %.0f point for the %.0f coefficients of this model"
+                                 : "only %.0f points for the %.0f coefficients of this model",
+                   points.n, d.m) +
             (stable ? std::string(": the fit cannot be checked")
                     : std::string(": the report shows zero residuals that say nothing")));
     if (d.redundancy <= 0)
