@@ -221,7 +221,9 @@ long ReadControlPoints(const char *path, long *n, double **XI, double **YI, doub
     }
     double *xp = arrays[0], *yp = arrays[1], *xi = arrays[2], *yi = arrays[3];
     long i = 0;
-    for (ControlPointBlock *block = list.head; block != nullptr; block = block->next) {
+    // Each block is released as soon as it was copied: the memory it gives
+    // back serves the arrays' pages still to be touched.
+    while (ControlPointBlock *block = list.head) {
         const ControlPoint *records = block->Records();
         for (long r = 0; r < block->count; ++r, ++i) {
             xi[i] = records[r].x_old;
@@ -229,8 +231,10 @@ long ReadControlPoints(const char *path, long *n, double **XI, double **YI, doub
             xp[i] = records[r].x_new;
             yp[i] = records[r].y_new;
         }
+        list.head = block->next;
+        std::free(block);
     }
-    list.Release();
+    list.last = nullptr;
     closer.Close();
     *n = count;
     *XI = xi;

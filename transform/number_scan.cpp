@@ -75,6 +75,16 @@ bool ExceedsRange(const char *mantissa, const char *mantissaEnd, const char *exp
     return position + (negative ? -written : written) > 0;
 }
 
+// value, or -value when negative is set: the sign bit flipped, as negation
+// does, without a branch.
+inline double Negated(double value, bool negative) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    bits ^= static_cast<std::uint64_t>(negative) << 63;
+    std::memcpy(&value, &bits, sizeof bits);
+    return value;
+}
+
 // The correctly rounded value of any number of the grammar: the mantissa
 // (digits and decimal point) from mantissa to mantissaEnd, the exponent
 // part, if any, from there to end. Returns end.
@@ -110,9 +120,9 @@ inline const char *Scan(const char *text, char decimalPoint, double *value) {
     const char *p = text;
     while (IsSpace(*p))
         ++p;
-    bool negative = false;
-    if (*p == '+' || *p == '-')
-        negative = *p++ == '-';
+    // Signs come in no predictable order: taken without a branch.
+    const bool negative = *p == '-';
+    p += negative | (*p == '+');
     const char *mantissa = p;
     // The digits are gathered into significand as they pass; it holds their
     // value exactly while there are at most 19 of them.
@@ -162,7 +172,7 @@ inline const char *Scan(const char *text, char decimalPoint, double *value) {
         const double digitsValue = static_cast<double>(significand);
         const double result =
             scale < 0 ? digitsValue / kPowersOfTen[-scale] : digitsValue * kPowersOfTen[scale];
-        *value = negative ? -result : result;
+        *value = Negated(result, negative);
         return end;
     }
     return ConvertGeneral(mantissa, mantissaEnd, end, negative, decimalPoint, value);

@@ -101,17 +101,16 @@ std::size_t FormatFixed6(double value, char decimalPoint, char *out) {
             if (shift >= 63) {
                 scaled = 0; // below half a unit of the sixth decimal
             } else {
-                scaled = product >> shift;
-                const std::uint64_t rest = product & ((std::uint64_t{1} << shift) - 1);
+                // Half to even without a branch: a remainder above half, or
+                // of half with an odd quotient, carries one into it.
                 const std::uint64_t half = std::uint64_t{1} << (shift - 1);
-                if (rest > half || (rest == half && (scaled & 1) != 0))
-                    ++scaled;
+                scaled = (product + half - 1 + ((product >> shift) & 1)) >> shift;
             }
         }
     }
     char *p = out;
-    if (negative)
-        *p++ = '-';
+    *p = '-'; // kept only for a negative value, without a branch
+    p += negative;
     p = WriteUnsigned(scaled / 1000000u, p);
     *p++ = decimalPoint;
     const unsigned decimals = static_cast<unsigned>(scaled % 1000000u);
