@@ -1,10 +1,17 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need from Debian's packages, once.
+# Packages are installed without their recommendations, so everything a test
+# relies on is named here, including what Wine and clang only recommend.
 set -euo pipefail
 packages=(cmake make g++ clang clang-format python3 python3-numpy
   gcc-mingw-w64-i686 g++-mingw-w64-i686 gcc-mingw-w64-x86-64 g++-mingw-w64-x86-64
   wine wine64 xvfb xauth x11-utils imagemagick xdotool googletest
-  binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 time locales)
+  binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 time locales
+  # clang's AddressSanitizer and UBSan runtime, for the sanitizer build.
+  libclang-rt-14-dev
+  # The fonts Wine gives for Arial, Times New Roman, Courier New (Liberation)
+  # and for MS Sans Serif, Tahoma and the dialog font (Wine's own).
+  fonts-liberation fonts-wine)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
