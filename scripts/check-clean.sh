@@ -93,6 +93,8 @@ mount_in() { # target, mount arguments...
 }
 
 tar -C "$root" --numeric-owner -xpf "$pristine" || die "cannot unpack $pristine"
+# mktemp made the folder private; as / it must be open to apt's own user.
+chmod 0755 "$root"
 
 # The host's apt sources and their keys, and its name server.
 cp -L /etc/resolv.conf "$root/etc/resolv.conf" || die "cannot copy /etc/resolv.conf"
