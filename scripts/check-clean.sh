@@ -15,6 +15,9 @@
 # exits with the inner run's status (2 when the root could not be set up).
 set -uo pipefail
 
+# The whole script is one block, read before it runs: editing the file or
+# switching branches during the long run cannot change what runs.
+{
 repo=$(cd "$(dirname "$0")/.." && pwd)
 cache=${ORTK_CLEAN_CACHE:-/var/cache/ortk232/clean}
 suite=bookworm
@@ -129,3 +132,4 @@ last=$(tr -d '\r' <"$log" | grep -v '^[[:space:]]*$' | tail -n 1)
 say "last line: $last"
 say "elapsed: $((elapsed / 60))m $((elapsed % 60))s (root set up in ${setup}s), status $status, log in $log"
 exit "$status"
+}
