@@ -12,9 +12,14 @@ packages=(cmake make g++ clang clang-format python3 python3-numpy
   # The fonts Wine gives for Arial, Times New Roman, Courier New (Liberation)
   # and for MS Sans Serif, Tahoma and the dialog font (Wine's own).
   fonts-liberation fonts-wine)
+# One query for all: quick when everything is there.
+declare -A installed
+while read -r name status; do
+  [ "$status" = ii ] && installed[$name]=1
+done < <(dpkg-query -W -f='${Package} ${db:Status-Abbrev}\n' "${packages[@]}" 2>/dev/null)
 missing=()
 for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  [ -n "${installed[$p]:-}" ] || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "installing: ${missing[*]}"
