@@ -7,10 +7,11 @@ packages=(cmake make g++ clang clang-format python3 python3-numpy
   gcc-mingw-w64-i686 g++-mingw-w64-i686 gcc-mingw-w64-x86-64 g++-mingw-w64-x86-64
   wine wine64 xvfb xauth x11-utils imagemagick xdotool googletest
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 time locales
-  # clang's AddressSanitizer and UBSan runtime, for the sanitizer build.
+  # clang's AddressSanitizer, UBSan and libFuzzer runtimes: the sanitizer
+  # build and the fuzzing suite.
   libclang-rt-14-dev
-  # The fonts Wine gives for Arial, Times New Roman, Courier New (Liberation)
-  # and for MS Sans Serif, Tahoma and the dialog font (Wine's own).
+  # The fonts Wine draws Arial with (Liberation Sans) and MS Sans Serif, the
+  # dialogs' font (Wine's own): the text-width, splash and About box tests.
   fonts-liberation fonts-wine)
 # One query for all: quick when everything is there.
 declare -A installed
