@@ -3,7 +3,7 @@
 JOBS ?= 2
 BUILD := build
 
-.PHONY: all deps native native-san win32 win64 demo check bench format clean
+.PHONY: all deps native native-san win32 win64 demo check check-clean bench format clean
 
 all: native win32 win64
 
@@ -33,6 +33,10 @@ demo: native win64
 
 check: native native-san win32 win64
 	@bash scripts/check.sh
+
+# make check on a freshly debootstrapped Debian 12, as root in a chroot.
+check-clean:
+	@bash scripts/check-clean.sh
 
 bench: native
 	@bash scripts/bench.sh

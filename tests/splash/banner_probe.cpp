@@ -7,6 +7,7 @@
 #include <set>
 
 #include "res/resource.h"
+#include "tests/frame/installed_fonts.h"
 
 namespace {
 
@@ -200,6 +201,10 @@ void CheckFrame(HWND dialog, BoxKind kind) {
 } // namespace
 
 void CheckBannerBox(HWND dialog, const BoxExpectation &expected) {
+    // Whether each text fits its control depends on the real fonts: the
+    // texts' Arial and the template's MS Sans Serif, which sizes the controls.
+    ASSERT_TRUE(FontInstalled("Arial"));
+    ASSERT_TRUE(FontInstalled("MS Sans Serif"));
     ASSERT_TRUE(IsWindow(dialog));
     CheckFrame(dialog, expected.kind);
     const HFONT templateFont = FontOf(dialog);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ortk232.h"
+#include "tests/frame/installed_fonts.h"
 #include "util/text_width.h"
 
 namespace {
@@ -181,6 +182,9 @@ SIZE PixelExtent(HWND window, const LOGFONTA &record, const std::string &text) {
 }
 
 TEST_F(TextWidth, MeasuresRealTextInPoints) {
+    // The heights below are those of a font whose cell is exactly the size
+    // asked for, as Arial's is: Wine's fallback font for a missing one is not.
+    ASSERT_TRUE(FontInstalled("Arial"));
     ASSERT_EQ(dpiX_, 96);
     long width, height;
     const std::string text = "Ortelan control points";
