@@ -100,6 +100,22 @@ EOF
 # the Wine prefix in a first boot that writes to the image.
 build_image() {
   local work=$cache.new
+  # A disk image made by these same functions is reused when only the
+  # prefix boot failed before.
+  if [ "$(cat "$work/image.stamp" 2>/dev/null)" != "$(image_hash)" ]; then
+    make_disk "$work"
+  fi
+  echo "vm32: first boot, making the Wine prefix (minutes)"
+  boot "$work" prefix "" "" >"$work/prefix.log" 2>&1 || true
+  grep -q ORTK-PREFIX-OK "$work/prefix.log" ||
+    { tail -30 "$work/prefix.log" >&2; die "making the Wine prefix in the guest failed (log: $work/prefix.log)"; }
+  image_hash >"$work/stamp"
+  rm -rf "$cache"
+  mv "$work" "$cache"
+}
+
+make_disk() {
+  local work=$1
   rm -rf "$work"
   mkdir -p "$work"
   local root=$work/root
@@ -135,27 +151,26 @@ build_image() {
   mkfs.ext4 -q -F -L ortk32 -d "$root" "$work/image.raw" 6G >"$work/mkfs.log" 2>&1 ||
     { cat "$work/mkfs.log" >&2; die "mkfs.ext4 failed"; }
   rm -rf "$root"
-  echo "vm32: first boot, making the Wine prefix (minutes)"
-  boot "$work" prefix "" "" >"$work/prefix.log" 2>&1 || true
-  grep -q ORTK-PREFIX-OK "$work/prefix.log" ||
-    { tail -30 "$work/prefix.log" >&2; die "making the Wine prefix in the guest failed (log: $work/prefix.log)"; }
-  image_hash >"$work/stamp"
-  rm -rf "$cache"
-  mv "$work" "$cache"
+  image_hash >"$work/image.stamp"
 }
 
 image_hash() {
-  { declare -f guest_packages guest_init build_image; echo "$mirror"; } | sha256sum | cut -c1-16
+  { declare -f guest_packages guest_init make_disk; echo "$mirror"; } | sha256sum | cut -c1-16
 }
 
-# boot DIR JOB SHARE SNAPSHOT: one run of the machine in DIR's image.
+# boot DIR JOB SHARE SNAPSHOT [DISK]: one run of the machine with DIR's
+# kernel, on DIR's image or on DISK (a qcow2 overlay of it).
 boot() {
-  local dir=$1 job=$2 share=$3 snapshot=$4
+  local dir=$1 job=$2 share=$3 snapshot=$4 disk=${5:-}
+  local drive="file=$dir/image.raw,format=raw,if=virtio"
+  [ -n "$disk" ] && drive="file=$disk,format=qcow2,if=virtio"
+  # no_timer_check: on a loaded host the emulated timer is late and the
+  # kernel's IO-APIC timer check panics.
   local args=(-machine q35 -cpu max,-smap -accel tcg,thread=multi -smp "$smp" -m 4G
     -kernel "$dir/vmlinuz" -initrd "$dir/initrd.img"
-    -drive "file=$dir/image.raw,format=raw,if=virtio"
+    -drive "$drive"
     -nographic -no-reboot -nic none
-    -append "root=/dev/vda rw console=ttyS0 init=/sbin/ortk-init panic=1 quiet ortk_job=$job ortk_share=$share")
+    -append "root=/dev/vda rw console=ttyS0 init=/sbin/ortk-init panic=1 no_timer_check quiet ortk_job=$job ortk_share=$share")
   [ -n "$snapshot" ] && args+=(-snapshot)
   [ -n "$share" ] && args+=(-virtfs "local,path=$share,mount_tag=ortk,security_model=none,id=ortk")
   timeout "$timeout_s" qemu-system-x86_64 "${args[@]}" </dev/null
@@ -176,33 +191,84 @@ ensure_image() {
 
 # --- Runs ----------------------------------------------------------------
 
+# The test prefix is prepared once per version of scripts/prepare-prefix.sh
+# and scripts/prefix.d (on a loaded host that takes minutes in the guest): in
+# a qcow2 overlay of the image, made by a boot that writes to it. Runs boot
+# the overlay with -snapshot.
+prepare_job() {
+  cat <<'EOF'
+# Made by scripts/vm32.sh: prepares the test prefix in the overlay.
+mkdir -p /opt/ortk/locales
+bash scripts/prepare-prefix.sh </dev/null
+EOF
+}
+
+prepared_overlay() {
+  local hash
+  hash=$({ cat "$cache/stamp" "$top"/scripts/prepare-prefix.sh "$top"/scripts/prefix.d/*.sh \
+    "$top"/scripts/wine-env.sh; declare -f prepare_job; } | sha256sum | cut -c1-16)
+  overlay=$cache/prepared-$hash.qcow2
+  [ -f "$overlay" ] && return 0
+  command -v qemu-img >/dev/null || die "qemu-img is missing (scripts/install-deps.sh installs qemu-utils)"
+  echo "vm32: preparing the test prefix in the guest (once per version of scripts/prefix.d)" >&2
+  rm -f "$cache"/prepared-*.qcow2
+  qemu-img create -q -f qcow2 -b "$cache/image.raw" -F raw "$overlay.new" || die "qemu-img failed"
+  local job=$top/build/vm32/prepare.sh start=$SECONDS
+  prepare_job >"$job"
+  rm -f "$job.status"
+  boot "$cache" build/vm32/prepare.sh "$top" "" "$overlay.new" >"$top/build/vm32/prepare.console" 2>&1 || true
+  if [ "$(cat "$job.status" 2>/dev/null)" != 0 ]; then
+    cat "$job.log" >&2 2>/dev/null
+    rm -f "$overlay.new"
+    die "preparing the test prefix in the guest failed (console: build/vm32/prepare.console)"
+  fi
+  mv "$overlay.new" "$overlay"
+  echo "vm32: test prefix prepared in $((SECONDS - start)) s" >&2
+}
+
 # run_job X JOBFILE: boots once and runs JOBFILE (a path inside the clone)
-# after the prefix is prepared; returns the job's exit status.
+# in the prepared prefix; returns the job's exit status.
 run_job() {
   local x=$1 job=$2
   local rel=${job#"$top"/}
   mkdir -p "$top/build/vm32"
+  prepared_overlay
   local wrapper=$top/build/vm32/$(basename "${rel%.sh}").boot.sh
   cat >"$wrapper" <<EOF
-# Made by scripts/vm32.sh: prepares the test prefix, then runs the job.
+# Made by scripts/vm32.sh: runs the job in the prepared prefix.
 cd "$top"
 export ORTK_VM32=1 LC_ALL=C.UTF-8
+mark() { echo "vm32 guest: \$1 at \$(cut -d' ' -f1 /proc/uptime) s" >&2; }
+mark "job started"
+# Wine maps a program's sections into memory, and through the 9p share a
+# large section comes back partly zero: the programs and DLLs run from copies
+# on the guest's own disk, mounted over the shared files.
+mkdir -p /opt/ortk/programs
+for file in build/win32/*.exe build/win32/*.dll; do
+  [ -f "\$file" ] || continue
+  copy=/opt/ortk/programs/\${file//\//_}
+  cp "\$file" "\$copy" && mount --bind "\$copy" "\$file"
+done
+# The in-process tests look for the compiled locales in build/locales (next
+# to the folder of the program); prefix.d/util.sh put them next to the prefix.
+mkdir -p build/locales && mount --bind /opt/ortk/locales build/locales
 if [ -n "$x" ]; then
   Xvfb :7 -screen 0 1280x1024x24 -nolisten tcp >/tmp/xvfb.log 2>&1 &
   export DISPLAY=:7
   for _ in \$(seq 50); do [ -e /tmp/.X11-unix/X7 ] && break; sleep 0.2; done
 fi
-bash scripts/prepare-prefix.sh </dev/null >/tmp/prepare.log 2>&1 || { echo "preparing the prefix failed"; cat /tmp/prepare.log; }
 wineserver -p >/dev/null 2>&1
 "\$WINE" cmd /c exit >/dev/null 2>&1 </dev/null
+mark "first program done"
 bash "$rel"
 status=\$?
+mark "job done"
 wineserver -k >/dev/null 2>&1
 exit \$status
 EOF
   rm -f "$wrapper.status" "$wrapper.log"
   local start=$SECONDS
-  boot "$cache" "${wrapper#"$top"/}" "$top" snapshot >"${wrapper%.sh}.console" 2>&1 || true
+  boot "$cache" "${wrapper#"$top"/}" "$top" snapshot "$overlay" >"${wrapper%.sh}.console" 2>&1 || true
   echo "vm32: boot took $((SECONDS - start)) s" >&2
   if [ ! -f "$wrapper.status" ]; then
     tail -20 "${wrapper%.sh}.console" >&2
@@ -233,7 +299,8 @@ run_list() {
     done <"$list"
   } >"$dir/job.sh"
   [ "$n" -gt 0 ] || die "nothing to run in $list"
-  run_job "$x" "$dir/job.sh" >/dev/null || true
+  run_job "$x" "$dir/job.sh" >"$dir/guest.log" 2>&1 || true
+  grep -E '^vm32' "$dir/guest.log" || true
   local failed=0 i status
   for i in $(seq 1 "$n"); do
     status=$(cat "$dir/$i.status" 2>/dev/null || echo "not run")
