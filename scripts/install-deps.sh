@@ -14,7 +14,9 @@ packages=(cmake make g++ clang clang-format python3 python3-numpy
   # dialogs' font (Wine's own): the text-width, splash and About box tests.
   fonts-liberation fonts-wine
   # rsvg-convert renders the residual map of ortk-fit in its test.
-  librsvg2-bin)
+  librsvg2-bin
+  # The emulated 32-bit machine: its image is built with debootstrap and mkfs.
+  qemu-system-x86 qemu-utils debootstrap e2fsprogs)
 # One query for all: quick when everything is there.
 declare -A installed
 while read -r name status; do
