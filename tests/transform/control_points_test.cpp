@@ -51,28 +51,17 @@ ReadResult ReadText(const std::string &content, bool show = true) {
 }
 
 TEST(ReadControlPoints, LinesThatHoldAPoint) {
-    const struct {
-        const char *text;
-        double x_old, y_old, x_new, y_new;
-    } lines[] = {{"1 2 3 4\n", 1, 2, 3, 4},
-                 {"1,2,3,4\r\n", 1, 2, 3, 4},
-                 {"\v \t 1\t2\t3\t4 metres", 1, 2, 3, 4},
-                 {"1-2-3-4\n", 1, -2, -3, -4},
-                 {"1 2 3 4 5 6\n", 1, 2, 3, 4},
-                 {"1;2 => 3;4 m\n", 1, 2, 3, 4},
-                 {"0x10 2 3 4\n", 0, 10, 2, 3},
-                 {"+1 +2 -.5 .25\n", 1, 2, -0.5, 0.25},
-                 {"1e 2e, 3E-2 4\n", 1, 2, 0.03, 4}};
-    for (const auto &c : lines) {
-        const ReadResult r = ReadText(c.text);
-        ASSERT_EQ(r.result, 1) << c.text;
-        ASSERT_EQ(r.n, 1);
-        EXPECT_EQ(r.XI[0], c.x_old);
-        EXPECT_EQ(r.YI[0], c.y_old);
-        EXPECT_EQ(r.XP[0], c.x_new);
-        EXPECT_EQ(r.YP[0], c.y_new);
-        EXPECT_TRUE(r.messages.empty());
-    }
+    const ReadResult r =
+        ReadText("1 2 3 4\n1,2,3,4\r\n\v \t 1\t2\t3\t4 metres\n1-2-3-4\n1 2 3 4 5 6\n"
+                 "1;2 => 3;4 m\n0x10 2 3 4\n+1 +2 -.5 .25\n1e 2e, 3E-2 4");
+    const std::vector<double> XI = {1, 1, 1, 1, 1, 1, 0, 1, 1}, YI = {2, 2, 2, -2, 2, 2, 10, 2, 2},
+                              XP = {3, 3, 3, -3, 3, 3, 2, -0.5, 0.03},
+                              YP = {4, 4, 4, -4, 4, 4, 3, 0.25, 4};
+    EXPECT_TRUE(r.result == 1 && r.messages.empty());
+    EXPECT_EQ(r.XI, XI);
+    EXPECT_EQ(r.YI, YI);
+    EXPECT_EQ(r.XP, XP);
+    EXPECT_EQ(r.YP, YP);
 }
 
 TEST(ReadControlPoints, FirstBadLineStopsTheRead) {
