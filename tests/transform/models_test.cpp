@@ -29,6 +29,14 @@ struct Fit {
     double sdX = -1, sdY = -1;
 };
 
+// Fills the stack below the caller with NaNs, so that a fit reading an element
+// it never wrote gets a NaN rather than whatever an earlier call left there.
+__attribute__((noinline)) void PoisonStack() {
+    volatile double junk[4096];
+    for (volatile double &v : junk)
+        v = std::numeric_limits<double>::quiet_NaN();
+}
+
 Fit RunFit(long type, const Points &points) {
     Fit out;
     for (double &p : out.params)
@@ -36,6 +44,7 @@ Fit RunFit(long type, const Points &points) {
     const long n = static_cast<long>(points.XI.size());
     out.TX.assign(n, -99.0);
     out.TY.assign(n, -99.0);
+    PoisonStack();
     out.result = FitFunctionForType(type)(points.XP.data(), points.YP.data(), points.XI.data(),
                                           points.YI.data(), &n, out.params, &out.count,
                                           out.TX.data(), out.TY.data(), &out.sdX, &out.sdY);
