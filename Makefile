@@ -3,7 +3,7 @@
 JOBS ?= 2
 BUILD := build
 
-.PHONY: all deps native native-san win32 win64 demo check bench format clean
+.PHONY: all deps native native-san win32 win64 dist demo check bench format clean
 
 all: native win32 win64
 
@@ -22,16 +22,20 @@ native-san: deps
 
 win32: deps
 	cmake -S . -B $(BUILD)/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686.cmake >/dev/null
-	cmake --build $(BUILD)/win32 -j $(JOBS) --target ortk232 ortkcall
+	cmake --build $(BUILD)/win32 -j $(JOBS) --target ortk232 ortkcall ortk_soak
 
 win64: deps
 	cmake -S . -B $(BUILD)/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64.cmake >/dev/null
 	cmake --build $(BUILD)/win64 -j $(JOBS)
 
+# dist/ortk232-<version>.zip, the release package (scripts/dist.py).
+dist: win32 win64
+	python3 scripts/dist.py
+
 demo: native win64
 	@bash scripts/demo.sh
 
-check: native native-san win32 win64
+check: native native-san win32 win64 dist
 	@bash scripts/check.sh
 
 bench: native
