@@ -22,7 +22,7 @@ native-san: deps
 
 win32: deps
 	cmake -S . -B $(BUILD)/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686.cmake >/dev/null
-	cmake --build $(BUILD)/win32 -j $(JOBS) --target ortk232 ortkcall ortk_soak
+	cmake --build $(BUILD)/win32 -j $(JOBS) --target ortk232 ortkcall ortk-fit ortk_soak
 
 win64: deps
 	cmake -S . -B $(BUILD)/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64.cmake >/dev/null

@@ -1,5 +1,5 @@
 # Windows build with mingw-w64: ortk232.dll, its import library, the host
-# stand-in ortkcall.exe and the Windows test programs.
+# stand-in ortkcall.exe, ortk-fit.exe and the Windows test programs.
 enable_language(RC)
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/res -I${CMAKE_BINARY_DIR}/art")
 
@@ -44,6 +44,8 @@ file(GLOB ORTKCALL_SOURCES ${CMAKE_SOURCE_DIR}/tools/ortkcall/*.cpp)
 add_executable(ortkcall ${ORTKCALL_SOURCES})
 target_link_libraries(ortkcall PRIVATE user32 gdi32 ${ORTK_STATIC_LINK} ${ORTK_SHIPPED_LINK})
 add_dependencies(ortkcall ortk232)
+
+include(tools/native_tools.cmake OPTIONAL)
 
 # One host process calling every export many times (scripts/check-dist.sh).
 add_executable(ortk_soak tests/dist/soak.cpp)

@@ -22,9 +22,7 @@ ARCHES = {
     "win32": ("build/win32", "i386", "x86"),
     "win64": ("build/win64", "i386:x86-64", "x64"),
 }
-PROGRAMS = ["ortk232.dll", "ortkcall.exe"]
-# Packaged when the Windows build makes it.
-OPTIONAL_PROGRAMS = ["ortk-fit.exe"]
+PROGRAMS = ["ortk232.dll", "ortkcall.exe", "ortk-fit.exe"]
 
 
 class PeImage:
@@ -145,12 +143,6 @@ def stage(folder, version):
             if not os.path.exists(source):
                 raise SystemExit(f"missing {build}/{program}: build it first")
             shutil.copyfile(source, os.path.join(bin_dir, program))
-        for program in OPTIONAL_PROGRAMS:
-            source = os.path.join(ROOT, build, program)
-            if os.path.exists(source):
-                shutil.copyfile(source, os.path.join(bin_dir, program))
-            else:
-                print(f"note: {build}/{program} is not built; not packaged")
         exports = PeImage(os.path.join(bin_dir, "ortk232.dll")).exports()
         definition = os.path.join(lib_dir, "ortk232.def")
         write_def(definition, exports)
