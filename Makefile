@@ -3,7 +3,7 @@
 JOBS ?= 2
 BUILD := build
 
-.PHONY: all deps native native-san win32 win64 dist demo check bench format clean
+.PHONY: all deps native native-san win32 win64 dist demo check check32 bench format clean
 
 all: native win32 win64
 
@@ -22,7 +22,7 @@ native-san: deps
 
 win32: deps
 	cmake -S . -B $(BUILD)/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686.cmake >/dev/null
-	cmake --build $(BUILD)/win32 -j $(JOBS) --target ortk232 ortkcall ortk-fit ortk_soak
+	cmake --build $(BUILD)/win32 -j $(JOBS)
 
 win64: deps
 	cmake -S . -B $(BUILD)/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64.cmake >/dev/null
@@ -37,6 +37,11 @@ demo: native win64
 
 check: native native-san win32 win64 dist
 	@bash scripts/check.sh
+
+# The dialogs and the real-input sessions against the 32-bit DLL, in the
+# emulated 32-bit machine (scripts/vm32.sh).
+check32: native win32 dist
+	@bash scripts/check32.sh
 
 bench: native
 	@bash scripts/bench.sh

@@ -5,7 +5,8 @@ packages=(cmake make g++ clang clang-format python3 python3-numpy
   gcc-mingw-w64-i686 g++-mingw-w64-i686 gcc-mingw-w64-x86-64 g++-mingw-w64-x86-64
   wine wine64 xvfb xauth x11-utils imagemagick xdotool googletest
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 time locales
-  pandoc llvm lld)
+  pandoc llvm lld
+  qemu-system-x86 debootstrap e2fsprogs)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
