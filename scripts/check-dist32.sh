@@ -3,10 +3,12 @@
 # (scripts/vm32.sh), in one boot: the four 32-bit clients built from the
 # unpacked zip by check-dist.sh (MinGW and MSVC format, C and C++) run beside
 # the packaged 32-bit DLL, then the soak of that DLL on the guest's display.
-#   check-dist32.sh [ROUNDS]   ROUNDS: soak rounds (default 100,000)
+#   check-dist32.sh [ROUNDS]   ROUNDS: soak rounds, 10,000 by default: under
+#   software emulation a round costs about 0.25 s, so the full soak of
+#   100,000 rounds (check-dist.sh runs it 64-bit) takes hours here.
 set -uo pipefail
 cd "$(dirname "$0")/.."
-rounds=${1:-100000}
+rounds=${1:-10000}
 bash scripts/vm32.sh image || { echo "check-dist32: the 32-bit machine is not available"; exit 1; }
 bash scripts/check-dist.sh --build-only >build/dist-test.log 2>&1 ||
   { cat build/dist-test.log; echo "check-dist32: building the clients failed"; exit 1; }
