@@ -3,7 +3,7 @@
 JOBS ?= 2
 BUILD := build
 
-.PHONY: all deps native native-san win32 win64 demo check check32 check-clean bench format clean
+.PHONY: all deps native native-san win32 win64 dist demo check check32 check-clean bench format clean
 
 all: native win32 win64
 
@@ -28,10 +28,14 @@ win64: deps
 	cmake -S . -B $(BUILD)/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64.cmake >/dev/null
 	cmake --build $(BUILD)/win64 -j $(JOBS)
 
+# dist/ortk232-<version>.zip, the release package (scripts/dist.py).
+dist: win32 win64
+	python3 scripts/dist.py
+
 demo: native win64
 	@bash scripts/demo.sh
 
-check: native native-san win32 win64
+check: native native-san win32 win64 dist
 	@bash scripts/check.sh
 
 # make check on a freshly debootstrapped Debian 12, as root in a chroot.
@@ -40,7 +44,7 @@ check-clean:
 
 # The dialogs and the real-input sessions against the 32-bit DLL, in the
 # emulated 32-bit machine (scripts/vm32.sh).
-check32: native win32
+check32: native win32 dist
 	@bash scripts/check32.sh
 
 bench: native

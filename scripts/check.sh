@@ -46,6 +46,7 @@ for script in tests/scripts/*.sh; do
   [ -e "$script" ] && suite "$(basename "$script" .sh)" bash "$script"
 done
 suite win32 bash scripts/check-win32.sh
+suite dist bash scripts/check-dist.sh
 
 echo "suites: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -29,5 +29,7 @@ bash scripts/vm32.sh run --x "$list" >"$log" 2>&1
 status=$?
 grep -E '^(--- |vm32: |ok: |FAIL|splash: |transform-locale: )|^\[ *(PASSED|FAILED|==========) *\]|Failure$|^[^ ]*:[0-9]+: ' "$log"
 echo "check32: guest run took $((SECONDS - start)) s (output: $log, screenshots: build/screenshots/win32)"
+# The release package's 32-bit clients and the 32-bit soak, in a boot of their own.
+bash scripts/check-dist32.sh || status=1
 [ $status -eq 0 ] && echo "check32: passed" || echo "check32: FAILED"
 exit $status

@@ -15,6 +15,8 @@ packages=(cmake make g++ clang clang-format python3 python3-numpy
   fonts-liberation fonts-wine
   # rsvg-convert renders the residual map of ortk-fit in its test.
   librsvg2-bin
+  # The release package: its reference page and the MSVC import libraries.
+  pandoc llvm lld
   # The emulated 32-bit machine: its image is built with debootstrap and mkfs.
   qemu-system-x86 qemu-utils debootstrap e2fsprogs)
 # One query for all: quick when everything is there.

@@ -19,6 +19,7 @@ BannerFonts g_splashFonts;
 INT_PTR CALLBACK SplashDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG: InitialiseBannerBox(dialog, g_splashFonts); return TRUE;
+    case WM_DESTROY: ReleaseBannerPicture(dialog); return FALSE;
     case WM_CTLCOLORSTATIC:
         PrepareBannerPainting(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
         return FALSE;

@@ -12,7 +12,7 @@ if(WIN32)
   # shell; the runtime linked statically, so that only system DLLs are
   # imported.
   target_sources(ortk-fit PRIVATE ${ORTK_TRANSFORM_PLATFORM_SOURCES})
-  target_link_libraries(ortk-fit PRIVATE ${ORTK_STATIC_LINK})
+  target_link_libraries(ortk-fit PRIVATE ${ORTK_STATIC_LINK} ${ORTK_SHIPPED_LINK})
 else()
   # Its tests join the native suite.
   target_sources(ortk_native_tests PRIVATE ${ORTK_FIT_TOOL_TEST_SOURCES})
