@@ -233,7 +233,8 @@ run_job() {
   local rel=${job#"$top"/}
   mkdir -p "$top/build/vm32"
   prepared_overlay
-  local wrapper=$top/build/vm32/$(basename "${rel%.sh}").boot.sh
+  local wrapper=$top/build/vm32/${rel//\//_}
+  wrapper=${wrapper%.sh}.boot.sh
   cat >"$wrapper" <<EOF
 # Made by scripts/vm32.sh: runs the job in the prepared prefix.
 cd "$top"
@@ -278,11 +279,14 @@ EOF
   return "$(cat "$wrapper.status")"
 }
 
-# run_list X LIST: one boot; each line's output and status go to OUT/N.out
-# and OUT/N.status, are printed here afterwards, and any failure fails.
+# run_list X LIST: one boot; each line's output and status go to
+# build/vm32/NAME/N.out and N.status (NAME: LIST's name without its
+# extension), are printed here afterwards, and any failure fails.
 run_list() {
   local x=$1 list=$2
-  local dir=$top/build/vm32/list
+  local name
+  name=$(basename "$list")
+  local dir=$top/build/vm32/${name%.*}
   rm -rf "$dir"
   mkdir -p "$dir"
   local n=0

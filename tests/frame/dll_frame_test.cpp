@@ -12,7 +12,8 @@ namespace {
 TEST(DllExports, PathExportsAreFoundByTheirHostNames) {
     ASSERT_NE(Library(), nullptr);
     EXPECT_NE(GetProcAddress(Library(), "ParsePath"), nullptr);
-    EXPECT_NE(GetProcAddress(Library(), "?SetDirectory@@YAJPEBD@Z"), nullptr);
+    EXPECT_NE(GetProcAddress(Library(), kSetDirectoryName), nullptr);
+    EXPECT_EQ(GetProcAddress(Library(), kOtherSetDirectoryName), nullptr);
     // SetDirectory is bound by its decorated name only.
     EXPECT_EQ(GetProcAddress(Library(), "SetDirectory"), nullptr);
     EXPECT_EQ(GetProcAddress(Library(), "SetDirectoryImpl"), nullptr);

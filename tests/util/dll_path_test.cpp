@@ -11,7 +11,7 @@ namespace {
 using SetDirectoryFn = long(__cdecl *)(const char *);
 
 TEST(DllSetDirectory, ChangesDirectoryAndDriveOrFailsWithoutChange) {
-    auto setDirectory = LibraryExport<SetDirectoryFn>("?SetDirectory@@YAJPEBD@Z");
+    auto setDirectory = LibraryExport<SetDirectoryFn>(kSetDirectoryName);
     ASSERT_NE(setDirectory, nullptr);
     char saved[MAX_PATH];
     GetCurrentDirectoryA(MAX_PATH, saved);
