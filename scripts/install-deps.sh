@@ -10,8 +10,10 @@ packages=(cmake make g++ clang clang-format python3 python3-numpy
   # clang's AddressSanitizer, UBSan and libFuzzer runtimes: the sanitizer
   # build and the fuzzing suite.
   libclang-rt-14-dev
-  # The fonts Wine draws Arial with (Liberation Sans) and MS Sans Serif, the
-  # dialogs' font (Wine's own): the text-width, splash and About box tests.
+  # Liberation Sans, which Wine draws Arial and the dialogs' MS Sans Serif
+  # with: the text-width, splash and About box tests. Without it Wine falls
+  # back to DejaVu Sans, whose cell is a pixel short at larger sizes. And
+  # Wine's own fonts, which a standard Wine installation has.
   fonts-liberation fonts-wine
   # rsvg-convert renders the residual map of ortk-fit in its test.
   librsvg2-bin

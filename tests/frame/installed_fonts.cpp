@@ -13,9 +13,13 @@ struct KnownFace {
     const char *package;
 };
 
+// Wine serves a face it lacks with Liberation Sans when that is installed,
+// or else with whatever sans-serif font fontconfig has. Debian's Wine does
+// not put its own MS Sans Serif into a prefix, so the dialogs' font is
+// Liberation Sans too.
 const KnownFace kKnownFaces[] = {
     {"Arial", "Liberation Sans", "fonts-liberation"},
-    {"MS Sans Serif", "MS Sans Serif", "fonts-wine"},
+    {"MS Sans Serif", "Liberation Sans", "fonts-liberation"},
 };
 
 // The face that text asked for in the given face is drawn with.

@@ -201,8 +201,8 @@ void CheckFrame(HWND dialog, BoxKind kind) {
 } // namespace
 
 void CheckBannerBox(HWND dialog, const BoxExpectation &expected) {
-    // Whether each text fits its control depends on the real fonts: the
-    // texts' Arial and the template's MS Sans Serif, which sizes the controls.
+    // Whether each text fits its control depends on the fonts: the texts'
+    // Arial and the template's MS Sans Serif, which sizes the controls.
     ASSERT_TRUE(FontInstalled("Arial"));
     ASSERT_TRUE(FontInstalled("MS Sans Serif"));
     ASSERT_TRUE(IsWindow(dialog));
