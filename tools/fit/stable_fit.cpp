@@ -88,6 +88,20 @@ double Dot(const double *a, const double *b, long count) {
     return sum;
 }
 
+// The Householder reflection that maps (alpha, x), |x|^2 = sigma, onto
+// (beta, 0): x is scaled by inverse to become the reflection vector below an
+// implicit 1, and tau is its factor. beta takes the sign opposite to alpha,
+// so that alpha - beta never cancels.
+struct Reflector {
+    double beta, inverse, tau;
+};
+
+Reflector MakeReflector(double alpha, double sigma) {
+    const double norm = std::sqrt(alpha * alpha + sigma);
+    const double beta = alpha > 0.0 ? -norm : norm;
+    return {beta, 1.0 / (alpha - beta), (beta - alpha) / beta};
+}
+
 // Reduces rows, a block at a time, to an upper triangle T (columns x
 // columns) with Q^T y beside it: each block is annihilated against T by one
 // Householder reflection per column.
@@ -122,17 +136,13 @@ class TriangleAccumulator {
             const double sigma = Dot(bk, bk, r);
             if (sigma == 0.0)
                 continue;
-            const double alpha = T(k, k);
-            const double norm = std::sqrt(alpha * alpha + sigma);
-            const double beta = alpha > 0.0 ? -norm : norm;
-            const double inverse = 1.0 / (alpha - beta);
+            const Reflector h = MakeReflector(T(k, k), sigma);
             for (long i = 0; i < r; ++i)
-                bk[i] *= inverse;
-            const double tau = (beta - alpha) / beta;
-            T(k, k) = beta;
+                bk[i] *= h.inverse;
+            T(k, k) = h.beta;
             for (long j = k + 1; j < width_; ++j) {
                 double *bj = &block_[j * kChunkRows];
-                const double w = tau * (T(k, j) + Dot(bk, bj, r));
+                const double w = h.tau * (T(k, j) + Dot(bk, bj, r));
                 T(k, j) -= w;
                 for (long i = 0; i < r; ++i)
                     bj[i] -= w * bk[i];
@@ -172,16 +182,12 @@ void PivotTriangle(std::vector<double> &M, long n, long width, std::vector<long>
         const double sigma = Dot(&at(k + 1, k), &at(k + 1, k), n - k - 1);
         if (sigma == 0.0)
             continue;
-        const double alpha = at(k, k);
-        const double norm = std::sqrt(alpha * alpha + sigma);
-        const double beta = alpha > 0.0 ? -norm : norm;
-        const double inverse = 1.0 / (alpha - beta);
+        const Reflector h = MakeReflector(at(k, k), sigma);
         for (long i = k + 1; i < n; ++i)
-            at(i, k) *= inverse;
-        const double tau = (beta - alpha) / beta;
-        at(k, k) = beta;
+            at(i, k) *= h.inverse;
+        at(k, k) = h.beta;
         for (long j = k + 1; j < width; ++j) {
-            const double w = tau * (at(k, j) + Dot(&at(k + 1, k), &at(k + 1, j), n - k - 1));
+            const double w = h.tau * (at(k, j) + Dot(&at(k + 1, k), &at(k + 1, j), n - k - 1));
             at(k, j) -= w;
             for (long i = k + 1; i < n; ++i)
                 at(i, j) -= w * at(i, k);
