@@ -1,6 +1,6 @@
 // Reading control points: the number scanner against glibc's correctly
-// rounded strtod, the line scanner against the one-number routines, and the
-// reader against fgets, with every failure and its message.
+// rounded strtod, the line scanner against the one-number routines it is
+// made of, and the reader against fgets, with every failure and its message.
 #include "tests/transform/captured_messages.h"
 #include "transform/allocation.h"
 #include "transform/control_points.h"
@@ -11,7 +11,6 @@
 #include <malloc.h>
 
 #include <algorithm>
-#include <clocale>
 #include <cstring>
 #include <random>
 
@@ -22,17 +21,15 @@ namespace {
 void ExpectScan(std::string row, char point = '.') {
     const std::size_t stop = row.find('|');
     row.erase(std::min(stop, row.size()), 1);
-    double value = -7, expected = -7;
-    const char *end = ScanNumber(row.c_str(), point, &value);
     std::string prefix = row.substr(0, stop);
     std::replace(prefix.begin(), prefix.end(), point, '.');
-    if (stop != std::string::npos)
-        expected = std::strtod(prefix.c_str(), nullptr);
-    EXPECT_EQ(end, stop == std::string::npos ? nullptr : row.c_str() + stop) << row;
+    double value = -7, expected = stop > row.size() ? -7 : std::strtod(prefix.c_str(), nullptr);
+    const char *end = ScanNumber(row.c_str(), point, &value);
+    EXPECT_EQ(end, stop > row.size() ? nullptr : row.c_str() + stop) << row;
     EXPECT_EQ(std::memcmp(&value, &expected, sizeof value), 0) << row << ": " << value;
 }
 
-// ScanLineNumbers against the one-number routines it is made of; returns its result.
+// ScanLineNumbers against the one-number routines; returns its result.
 int ExpectLine(const std::string &line, char point) {
     double got[4] = {-7, -7, -7, -7}, expected[4] = {-7, -7, -7, -7};
     int failure = 0;
@@ -48,118 +45,108 @@ int ExpectLine(const std::string &line, char point) {
 }
 
 TEST(ScanNumber, FollowsTheGrammar) {
-    std::setlocale(LC_NUMERIC, "C");
-    const std::string z400(400, '0'), z15(15, '0'),
-        rows =
+    const std::string
+        z = std::string(400, '0'),
+        rows[] = {
             "1|~+.5|~5.|~-0|~1E+3|~2.5e-1|,~1|e~1|e+~1.5|E-x~0|x10~1|-2~1|,5~inf~nan~.~-~+.e5~~"
-            "1e400|~"
-            "-1e-400|~1e-23|~1e23|~1e22|~1e-22|~123456789e-22|~ \t\r\n\v\f-2.5|x~9007199254740993|~"
+            "1e400|~",
+            "-1e-400|~1e-23|~1e23|~1e22|~1e-22|~123456789e-22|~ "
+            "\t\r\n\v\f-2.5|x~9007199254740993|~",
             "4.9406564584124654e-324|~9007199254740993e-22|~9007199254740992|~18446744073709551617|"
-            "~"
-            "0.1000000000000000055511151231257827021181583404541015625|~1e99999999999999999999|~"
-            "0e99999999999999999999|~-1e-99999999999999999999|~12345678901234567890e290|~1" +
-            z400 + "e-10|~-1" + z15 + "0e-324|~0." + z400 + "1e10|~-0." + z15 + "1e-300|~10." +
-            z15 + "1e308|";
-    for (std::size_t from = 0, to = 0; to != std::string::npos; from = to + 1)
-        ExpectScan(rows.substr(from, (to = rows.find('~', from)) - from));
-    for (const char *row : {"-0,0000000000000001e10|", ".5", "1,5e-400|"})
+            "~",
+            "0.1000000000000000055511151231257827021181583404541015625|~1e99999999999999999999|~",
+            "0e99999999999999999999|~-1e-99999999999999999999|~12345678901234567890e290|~",
+            // Beyond the range by the position of the first digit, not the exponent.
+            "1" + z + "e-10|~0." + z + "1e10|~-1" + z.substr(385) + "0e-324|~10." + z.substr(385) +
+                "1e308|"};
+    for (std::string row : rows)
+        for (std::size_t from = 0, to = 0; to != std::string::npos; from = to + 1)
+            ExpectScan(row.substr(from, (to = row.find('~', from)) - from));
+    for (const char *row :
+         {"-0,0000000000000001e10|", ".5", "1,5e-400|", "0,0000000000000001e-310|"})
         ExpectScan(row, ',');
-    EXPECT_STREQ(FindNumberStart("abc;, x-1"), "-1");
-    EXPECT_STREQ(FindNumberStart("x.5"), ".5");
+    EXPECT_EQ(std::string(FindNumberStart("abc;, x-1")) + FindNumberStart("x.5"), "-1.5");
     EXPECT_EQ(FindNumberStart("\t\r\n e E/:"), nullptr);
-    const std::pair<const char *, int> lines[] = {
-        {"1 2 3 4\n", 0},   {"1-2-3-4", 0}, {" \t1e3x2,3;4 tail 5\r\n", 0},
-        {"\v1 2 3 4e+", 0}, {"", 1},        {"  x 1 2 3", 1},
-        {"1", 2},           {"1 .", 3},     {"1 2", 4},
-        {"1 2 -", 5},       {"1 2 3\n", 6}, {"1 2 3 +", 7},
-        {"1 2 3 .e5", 7}};
-    for (const auto &[line, failure] : lines)
-        EXPECT_EQ(ExpectLine(line, '.'), failure) << line;
+    const char *lines[] = {"1 2 3 4\n",   "1-2-3-4", " \t1e3x2,3;4 tail 5\r\n",
+                           "\v1 2 3 4e+", "",        "  x 1 2 3",
+                           "1",           "1 .",     "1 2",
+                           "1 2 -",       "1 2 3\n", "1 2 3 +",
+                           "1 2 3 .e5"};
+    const int failures[] = {0, 0, 0, 0, 1, 1, 2, 3, 4, 5, 6, 7, 7};
+    for (int i = 0; i < 13; ++i)
+        EXPECT_EQ(ExpectLine(lines[i], '.'), failures[i]) << lines[i];
 }
 
-// Random numbers of the grammar, alone (full stop) and four to a line (comma
-// and full stop in turn).
+// Random numbers of the grammar, alone and several to a line, with a full
+// stop or a comma as the decimal point.
 TEST(ScanNumber, AgreesWithStrtodOnRandomNumbersAndLines) {
     std::mt19937 random(1);
-    const auto digits = [&](std::string &text) {
-        for (int i = random() % 25; i > 0; --i)
-            text += static_cast<char>('0' + random() % 10);
-    };
     for (int trial = 0; trial < 60000 && !HasFailure(); ++trial) {
-        const char point = trial % 4 == 3 || trial % 4 == 0 ? ',' : '.';
+        const char point = ".,"[trial / 2 % 2];
         std::string line = trial % 3 ? "" : " \t";
         for (int k = trial % 2 ? 1 : random() % 7; k > 0; --k) {
-            std::string text = random() % 4 ? "" : random() % 2 ? "-" : "+";
-            digits(text);
+            std::string text = std::string(random() % 4 ? 0 : 1, "-+"[random() % 2]);
+            for (int part = 0; part < 2 && (part == 0 || random() % 2); ++part)
+                for (int i = random() % 25 + 1; i > 0; --i)
+                    text += i == 1 && part == 1 ? point : static_cast<char>('0' + random() % 10);
             if (random() % 2)
-                digits(text += point);
-            if (random() % 2)
-                text += (random() % 2 ? "e" : "E") +
-                        std::string(random() % 3 ? 0 : 1, "-+"[random() % 2]) +
+                text += "eE"[random() % 2] + std::string(random() % 3 ? 0 : 1, "-+"[random() % 2]) +
                         std::to_string(random() % 700);
             line += text + " ,;:x/e-"[random() % 8];
         }
-        if (trial % 2) {
-            std::string copy = line;
-            std::replace(copy.begin(), copy.end(), point, '.');
-            char *end = nullptr;
-            std::strtod(copy.c_str(), &end);
+        std::string copy = line;
+        std::replace(copy.begin(), copy.end(), point, '.');
+        char *end = nullptr;
+        std::strtod(copy.c_str(), &end);
+        if (trial % 2)
             ExpectScan(end == copy.c_str() ? line : line.insert(end - copy.c_str(), "|"), point);
-        } else {
+        else
             ExpectLine(line + "\r\n", point);
-        }
     }
 }
 
-struct ReadResult {
-    long result = -1, n = -1;
-    std::vector<double> points; // x_old, y_old, x_new, y_new of each point
-    std::string messages;       // "flags caption: text" of each
-};
-
-ReadResult ReadPath(const std::string &path, bool show = true) {
+// The points read (x_old, y_old, x_new, y_new each) or, on failure, the
+// messages shown ("flags caption: text").
+std::vector<double> Read(const std::string &path, std::string *messages = nullptr) {
     CapturedMessages().clear();
-    ReadResult r;
+    long n = -1;
     double *XI = nullptr, *YI = nullptr, *XP = nullptr, *YP = nullptr;
-    r.result = ReadControlPoints(path.c_str(), &r.n, &XI, &YI, &XP, &YP, show);
-    for (long i = 0; r.result == 1 && i < r.n; ++i)
-        r.points.insert(r.points.end(), {XI[i], YI[i], XP[i], YP[i]});
-    EXPECT_TRUE(r.result == 1 ||
-                (XI == nullptr && YI == nullptr && XP == nullptr && YP == nullptr));
+    std::vector<double> points;
+    const long result = ReadControlPoints(path.c_str(), &n, &XI, &YI, &XP, &YP, messages);
+    for (long i = 0; result == 1 && i < n; ++i)
+        points.insert(points.end(), {XI[i], YI[i], XP[i], YP[i]});
+    EXPECT_TRUE(result == 1 || (XI == nullptr && YI == nullptr && XP == nullptr && YP == nullptr));
+    EXPECT_TRUE(result == 1 || CapturedMessages().size() == (messages != nullptr));
     FreeCoordinateArrays(XP, YP, XI, YI);
     for (const CapturedMessage &m : CapturedMessages())
-        r.messages += std::to_string(m.flags) + " " + m.caption + ": " + m.text;
-    return r;
-}
-
-ReadResult ReadText(const std::string &content, bool show = true) {
-    return ReadPath(WriteTempFile("points.txt", content), show);
+        *messages += std::to_string(m.flags) + " " + m.caption + ": " + m.text;
+    return result == 1 ? points : std::vector<double>{-1};
 }
 
 TEST(ReadControlPoints, ReadsLinesWithPointsAndStopsAtTheFirstBadOne) {
-    const ReadResult r = ReadText("1 2 3 4\n1,2,3,4\r\n \t 1\t2\t3\t4 m\n1-2-3-4\n1 2 3 4 5\n"
-                                  "1;2 => 3;4 m\n0x10 2 3 4\n+1 +2 -.5 .25\n1e 2e, 3E-2 4");
-    EXPECT_EQ(r.points,
-              (std::vector<double>{1, 2, 3, 4, 1, 2, 3, 4,  1, 2, 3, 4, 1,   -2,  -3, -4, 1,   2,
-                                   3, 4, 1, 2, 3, 4, 0, 10, 2, 3, 1, 2, -.5, .25, 1,  2,  .03, 4}));
-    const std::string good = "10 20 30 40\n5 6 7 8\n";
-    const std::pair<std::string, const char *> rows[] = {
-        {good + "x 1 2 3 4\n", "3 of input data file: missing x_old coordinate"},
-        {good + "1\n", "3 of input data file: y_old not found"},
-        {good + "1 -\n", "3 of input data file: missing y_old coordinate"},
-        {good + "1 2\n", "3 of input data file: x_new not found"},
-        {good + "1 2 .\n", "3 of input data file: missing x_new coordinate"},
-        {good + "1 2 3\n", "3 of input data file: y_new not found"},
-        {good + "1 2 3 +e4\n", "3 of input data file: missing y_new coordinate"},
-        {good + "1 2 3 4\n\n", "4 of input data file: missing x_old coordinate"},
-        {std::string("1 2 3 4\n1 2\0 3 4\n", 18), "2 of input data file: x_new not found"},
-        // 1022 bytes are read at most: a longer line ends in a line of its own.
-        {"1 2 3 4" + std::string(1015, ' ') + "\n",
-         "2 of input data file: missing x_old coordinate"}};
-    for (const auto &[text, message] : rows) {
-        EXPECT_EQ(ReadText(text).messages,
-                  std::string("0 ReadControlPoints: Error in line ") + message);
-        EXPECT_EQ(ReadText(text, false).messages, "");
+    EXPECT_EQ(
+        Read(WriteTempFile("p.txt", "1 2 3 4\n1,2,3,4\r\n \t 1\t2\t3\t4 m\n1-2-3-4\n"
+                                    "1;2 => 3;4 5\n0x10 2 3 4\n+1 +2 -.5 .25\n1e 2e, 3E-2 4")),
+        (std::vector<double>{1, 2, 3, 4, 1, 2,  3, 4, 1, 2, 3,   4,   1, -2, -3,  -4,
+                             1, 2, 3, 4, 0, 10, 2, 3, 1, 2, -.5, .25, 1, 2,  .03, 4}));
+    // A bad line of each kind after two good ones, then where lines end: at
+    // NUL, and after 1022 bytes, the longest line the reader takes.
+    const char *bad[] = {"x 1 2 3 4", "1",         "1 -",       "1 2",       "1 2 .",
+                         "1 2 3",     "1 2 3 +e4", "1 2 3 4\n", "1 2\0 3 4", "1 2 3 4"};
+    const char *what[] = {
+        "3 of input data file: missing x_old", "3 of input data file: y_old not",
+        "3 of input data file: missing y_old", "3 of input data file: x_new not",
+        "3 of input data file: missing x_new", "3 of input data file: y_new not",
+        "3 of input data file: missing y_new", "4 of input data file: missing x_old",
+        "3 of input data file: x_new not",     "4 of input data file: missing x_old"};
+    for (int k = 0; k < 10; ++k) {
+        std::string text =
+            "10 20 30 40\n5 6 7 8\n" + std::string(bad[k], k == 8 ? 9 : std::strlen(bad[k]));
+        text += k == 8 ? "\n" : k == 9 ? std::string(1015, ' ') + "\n" : "\n";
+        std::string messages;
+        EXPECT_EQ(Read(WriteTempFile("p.txt", text), &messages), std::vector<double>{-1});
+        EXPECT_EQ(messages.substr(0, 35 + std::strlen(what[k])),
+                  "0 ReadControlPoints: Error in line " + std::string(what[k]));
     }
 }
 
@@ -184,46 +171,45 @@ TEST(ReadControlPoints, CutsLinesAsFgetsDoesAcrossBufferRefills) {
     std::vector<double> expected;
     std::FILE *file = std::fopen(path.c_str(), "rb");
     char line[1024];
-    for (double v[4]; std::fgets(line, 1023, file) != nullptr;)
-        if (ScanLineNumbers(line, '.', v) == 0)
-            expected.insert(expected.end(), v, v + 4);
+    for (double v[4];
+         std::fgets(line, 1023, file) != nullptr && ScanLineNumbers(line, '.', v) == 0;)
+        expected.insert(expected.end(), v, v + 4);
     std::fclose(file);
-    const long before = WorkingAllocationCount();
-    const ReadResult r = ReadPath(path);
+    const long before = WorkingAllocationCount(), n = long(expected.size() / 4);
+    EXPECT_TRUE(Read(path) == expected && n > 5000) << n;
     // Blocks of 16 records doubling up to 65536, then more of 65536; four arrays.
-    long blocks = 1;
-    for (long held = 16, size = 16; held < r.n; held += size, ++blocks)
-        size = std::min(2 * size, 65536L);
-    EXPECT_EQ(WorkingAllocationCount() - before, blocks + 4);
-    EXPECT_TRUE(r.points == expected && r.n > 5000) << r.n;
-    EXPECT_EQ(ReadText("").n, 0);
+    long blocks = 5;
+    for (long held = 16, size = 16; held < n; held += size = std::min(2 * size, 65536L))
+        ++blocks;
+    EXPECT_EQ(WorkingAllocationCount() - before, blocks);
+    EXPECT_TRUE(Read(WriteTempFile("empty.txt", "")).empty());
 }
 
 TEST(ReadControlPoints, FilesThatCannotBeReadAndFailedAllocations) {
-    const std::string missing = testing::TempDir() + "no_such_points_file.txt",
-                      box = "16 ReadControlPoints: ";
-    EXPECT_EQ(ReadPath(missing).messages, box + "Cannot locate control points file.");
-    EXPECT_EQ(ReadPath(testing::TempDir()).messages, box + "Cannot open control points file.");
-    EXPECT_EQ(ReadPath(missing, false).messages + ReadPath(testing::TempDir(), false).messages, "");
-    // 40 points: a block of 16 records, one of 32, then XP, YP, XI and YI.
-    std::string text;
+    std::string text, messages;
     for (int i = 0; i < 40; ++i)
         text += std::to_string(i) + " 2 3 4\n";
-    const std::string path = WriteTempFile("alloc.txt", text);
-    const char *what[] = {"control point", "control point", "XP array",
-                          "YP array",      "XI array",      "YI array"};
-    for (int k = 1; k <= 7; ++k) {
-        for (const bool show : {true, false}) {
-            FailWorkingAllocation(k);
-            const ReadResult r = ReadPath(path, show);
-            FailWorkingAllocation(0);
-            EXPECT_EQ(r.result, k == 7) << k;
-            EXPECT_EQ(r.messages, !show || k == 7 ? ""
-                                                  : box + "Out of memory: cannot allocate " +
-                                                        what[k - 1] + ".");
-            EXPECT_TRUE(k < 7 || (r.n == 40 && r.points[156] == 39.0));
-        }
+    // 40 points: a block of 16 records, one of 32, then XP, YP, XI and YI.
+    const std::string paths[] = {testing::TempDir() + "no_such_file.txt", testing::TempDir(),
+                                 WriteTempFile("alloc.txt", text)};
+    const char *what[] = {"Cannot locate control points file.",
+                          "Cannot open control points file.",
+                          "Out of memory: cannot allocate control point.",
+                          "Out of memory: cannot allocate control point.",
+                          "Out of memory: cannot allocate XP array.",
+                          "Out of memory: cannot allocate YP array.",
+                          "Out of memory: cannot allocate XI array.",
+                          "Out of memory: cannot allocate YI array."};
+    for (int k = 0; k < 8; ++k) {
+        FailWorkingAllocation(k < 2 ? 0 : k - 1);
+        EXPECT_EQ(Read(paths[std::min(k, 2)]), std::vector<double>{-1});
+        FailWorkingAllocation(k < 2 ? 0 : k - 1);
+        EXPECT_EQ(Read(paths[std::min(k, 2)], &(messages = "")), std::vector<double>{-1});
+        EXPECT_EQ(messages, "16 ReadControlPoints: " + std::string(what[k]));
     }
+    FailWorkingAllocation(7);
+    EXPECT_EQ(Read(paths[2])[156], 39.0);
+    FailWorkingAllocation(0);
 }
 
 } // namespace
