@@ -78,13 +78,13 @@ TEST(NormalEquations, SmallExactCases) {
     InvertMatrix(&two, singular);
     EXPECT_EQ(std::vector<double>(N, N + 4), (std::vector<double>{3, -1, -5, 2}));
     EXPECT_TRUE(std::isnan(singular[0]) && std::isnan(singular[2]) && std::signbit(singular[3]));
-    const double A[9] = {1, 4, 7, 2, 5, 8, 3, 6, 9}, x[3] = {1, 10, 100};
-    double y[3] = {0.5, 0.5, 0.5}, sum[9] = {1, 0, 0, 0, 0, 0, 0, 0, 0};
+    const double A[12] = {1, 4, 7, 2, 5, 8, 3, 6, 9, 1, 1, 1}, x[4] = {1, 10, 100, 7};
+    double y[4] = {0.5, 0.5, 0.5, 0.5}, sum[12] = {1}; // and guards
     MultiplyMatrixVector(y, A, x, &three);
     AddToNormalMatrix(sum, x, &three);
-    EXPECT_EQ(std::vector<double>(y, y + 3), (std::vector<double>{321.5, 654.5, 987.5}));
-    EXPECT_EQ(std::vector<double>(sum, sum + 9),
-              (std::vector<double>{2, 10, 100, 10, 100, 1000, 100, 1000, 10000}));
+    EXPECT_EQ(std::vector<double>(y, y + 4), (std::vector<double>{321.5, 654.5, 987.5, 0.5}));
+    EXPECT_EQ(std::vector<double>(sum, sum + 12),
+              (std::vector<double>{2, 10, 100, 10, 100, 1000, 100, 1000, 10000, 0, 0, 0}));
 }
 
 // Exact points give back their coefficients; noisy ones give the residuals
