@@ -67,6 +67,16 @@ using Text = const char *;
 // ParsePath returns nothing; called as returning a long, whose register it
 // does not set: the result is not used.
 using ParsePathFn = long(__cdecl *)(Text, char *, char *, char *, char *);
+using TextFn = long(__cdecl *)(Text);
+using Texts2Fn = long(__cdecl *)(Text, Text);
+using Texts3Fn = long(__cdecl *)(Text, Text, Text);
+using BufferFn = long(__cdecl *)(char *);
+using TextBufferFn = long(__cdecl *)(Text, char *);
+using NoArgFn = long(__cdecl *)();
+using ScrambleFn = long(__cdecl *)(unsigned char *, long);
+using WidthFn = long(__cdecl *)(HWND, Text, long, long, Text, long *, long *);
+using FitFn = long(__cdecl *)(HWND, Text, long, long *, double *, Text, long);
+using BoxFn = long(__cdecl *)(HWND, Text, Text, Text, Text, Text);
 
 // Where Windows gives 0 (Wine), handles are counted by asking about each of
 // the first 1,023 handle values (Wine hands out the lowest free one) and GDI
@@ -156,58 +166,47 @@ void Round(unsigned long i, bool heavy, bool boxes) {
           !std::strcmp(drive, "C:") && !std::strcmp(dir, "\\data\\maps\\") &&
               !std::strcmp(name, "roads") && !std::strcmp(ext, ".tab"),
           "ParsePath");
-    Check(i, Call<long(__cdecl *)(Text)>(1, i % 2 ? g_inner.c_str() : g_folder.c_str()) == 0,
-          "SetDirectory");
-    Check(i, Call<long(__cdecl *)(Text, Text, Text)>(2, "Soak", "Key", g_ini.c_str()) == 1,
-          "DeleteINIFileKey");
-    Check(i, Call<long(__cdecl *)(Text, Text)>(3, "Soak", g_ini.c_str()) == 1,
-          "DeleteINIFileSection");
-    Check(i, Call<long(__cdecl *)(Text)>(4, g_points.c_str()) == 0, "CheckFileReadOnly");
-    Check(i, Call<long(__cdecl *)(char *)>(5, text) == 0 && !std::strcmp(text, g_appData),
-          "GetAllUserAppDataDir");
-    Check(i,
-          Call<long(__cdecl *)(Text, char *)>(6, g_points.c_str(), date) == 1 &&
-              !std::strcmp(date, g_modified),
+    Check(i, Call<TextFn>(1, i % 2 ? g_inner.c_str() : g_folder.c_str()) == 0, "SetDirectory");
+    Check(i, Call<Texts3Fn>(2, "Soak", "Key", g_ini.c_str()) == 1, "DeleteINIFileKey");
+    Check(i, Call<Texts2Fn>(3, "Soak", g_ini.c_str()) == 1, "DeleteINIFileSection");
+    Check(i, Call<TextFn>(4, g_points.c_str()) == 0, "CheckFileReadOnly");
+    Check(i, Call<BufferFn>(5, text) == 0 && !std::strcmp(text, g_appData), "GetAllUserAppDataDir");
+    Check(i, Call<TextBufferFn>(6, g_points.c_str(), date) == 1 && !std::strcmp(date, g_modified),
           "GetLastModifiedDate");
-    Check(i, Call<long(__cdecl *)(char *)>(7, now) == 1 && now[0], "GetTimeNow");
-    Check(i, Call<long(__cdecl *)()>(8) == g_ort3d, "IsOrt3DInstalled");
+    Check(i, Call<BufferFn>(7, now) == 1 && now[0], "GetTimeNow");
+    Check(i, Call<NoArgFn>(8) == g_ort3d, "IsOrt3DInstalled");
     unsigned char buffer[13] = "Tessaro soak";
-    Check(i,
-          Call<long(__cdecl *)(unsigned char *, long)>(9, buffer, 12) == 1 &&
-              std::memcmp(buffer, "Tessaro soak", 12),
+    Check(i, Call<ScrambleFn>(9, buffer, 12) == 1 && std::memcmp(buffer, "Tessaro soak", 12),
           "rv_encrypt");
-    Check(i,
-          Call<long(__cdecl *)(unsigned char *, long)>(10, buffer, 12) == 1 &&
-              !std::memcmp(buffer, "Tessaro soak", 12),
+    Check(i, Call<ScrambleFn>(10, buffer, 12) == 1 && !std::memcmp(buffer, "Tessaro soak", 12),
           "rv_decrypt");
     if (heavy) {
         long width = -1, height = -1, count = 0;
         double params[21] = {};
         Check(i,
-              Call<long(__cdecl *)(HWND, Text, long, long, Text, long *, long *)>(
-                  11, g_host, "Arial", 12L, 1L, "Ortelan soak text", &width, &height) == 1 &&
+              Call<WidthFn>(11, g_host, "Arial", 12L, 1L, "Ortelan soak text", &width, &height) ==
+                      1 &&
                   width == g_width && height == g_height,
               "GetTextWidth");
         const long type = i % 2 ? 2 : 3;
         Check(i,
-              Call<long(__cdecl *)(HWND, Text, long, long *, double *, Text, long)>(
-                  12, g_host, g_points.c_str(), type, &count, params, g_report.c_str(), 0L) == 1 &&
+              Call<FitFn>(12, g_host, g_points.c_str(), type, &count, params, g_report.c_str(),
+                          0L) == 1 &&
                   count == (type == 3 ? 6 : 4) &&
                   (type == 2 || !std::memcmp(params, g_affine, sizeof g_affine)),
               "CalculateTransformParams");
     }
     if (boxes) {
-        using Box = long(__cdecl *)(HWND, Text, Text, Text, Text, Text);
         g_lastDialog = nullptr;
         Check(i,
-              Call<Box>(13, g_host, "Ortelan", "1.0", "", "soak", "Veltrane") == 0 &&
+              Call<BoxFn>(13, g_host, "Ortelan", "1.0", "", "soak", "Veltrane") == 0 &&
                   g_lastDialog && IsWindowVisible(g_lastDialog),
               "ShowSplashScreen");
-        Check(i, Call<long(__cdecl *)()>(14) == 0 && !IsWindow(g_lastDialog), "RemoveSplashScreen");
+        Check(i, Call<NoArgFn>(14) == 0 && !IsWindow(g_lastDialog), "RemoveSplashScreen");
         g_lastDialog = nullptr;
         g_closeNextDialog = true;
         Check(i,
-              Call<Box>(15, g_host, "Ortelan", "1.0", "", "soak", "Veltrane") == 0 &&
+              Call<BoxFn>(15, g_host, "Ortelan", "1.0", "", "soak", "Veltrane") == 0 &&
                   g_lastDialog && !IsWindow(g_lastDialog),
               "AboutOrtelan");
         for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);)
@@ -257,14 +256,13 @@ int main(int argc, char **argv) {
     long count = 0;
     g_traceHandles = true;
     g_handles = CountHandles();
-    const bool first =
-        Call<long(__cdecl *)(HWND, Text, long, long *, double *, Text, long)>(
-            12, g_host, g_points.c_str(), 3L, &count, g_affine, g_report.c_str(), 0L) == 1 &&
-        Call<long(__cdecl *)(HWND, Text, long, long, Text, long *, long *)>(
-            11, g_host, "Arial", 12L, 1L, "Ortelan soak text", &g_width, &g_height) == 1 &&
-        g_width > 0 && Call<long(__cdecl *)(char *)>(5, g_appData) == 0 &&
-        Call<long(__cdecl *)(Text, char *)>(6, g_points.c_str(), g_modified) == 1;
-    g_ort3d = Call<long(__cdecl *)()>(8);
+    const bool first = Call<FitFn>(12, g_host, g_points.c_str(), 3L, &count, g_affine,
+                                   g_report.c_str(), 0L) == 1 &&
+                       Call<WidthFn>(11, g_host, "Arial", 12L, 1L, "Ortelan soak text", &g_width,
+                                     &g_height) == 1 &&
+                       g_width > 0 && Call<BufferFn>(5, g_appData) == 0 &&
+                       Call<TextBufferFn>(6, g_points.c_str(), g_modified) == 1;
+    g_ort3d = Call<NoArgFn>(8);
     Round(0, true, true);
     g_traceHandles = false;
     if (!first || g_failures)
@@ -284,15 +282,15 @@ int main(int argc, char **argv) {
     WritePrivateProfileStringA("Soak", "Key", "2", g_ini.c_str());
     WritePrivateProfileStringA("Other", "Key", "3", g_ini.c_str());
     char value[16], current[MAX_PATH] = "";
-    Call<long(__cdecl *)(Text, Text, Text)>(2, "Soak", "Key", g_ini.c_str());
-    Call<long(__cdecl *)(Text, Text)>(3, "Other", g_ini.c_str());
+    Call<Texts3Fn>(2, "Soak", "Key", g_ini.c_str());
+    Call<Texts2Fn>(3, "Other", g_ini.c_str());
     GetPrivateProfileStringA("Soak", "Key", "gone", value, sizeof value, g_ini.c_str());
     Check(rounds, !std::strcmp(value, "gone"), "last DeleteINIFileKey");
     GetPrivateProfileStringA("Other", "Key", "gone", value, sizeof value, g_ini.c_str());
     Check(rounds, !std::strcmp(value, "gone"), "last DeleteINIFileSection");
-    Call<long(__cdecl *)(Text)>(1, g_inner.c_str());
+    Call<TextFn>(1, g_inner.c_str());
     Check(rounds,
-          Call<long(__cdecl *)(Text)>(1, "..") == 0 && GetCurrentDirectoryA(MAX_PATH, current) &&
+          Call<TextFn>(1, "..") == 0 && GetCurrentDirectoryA(MAX_PATH, current) &&
               !lstrcmpiA(current, g_folder.c_str()),
           "last SetDirectory");
     Check(rounds,
@@ -333,7 +331,7 @@ int main(int argc, char **argv) {
     for (const auto &e : ends)
         if (rounds >= 1000 && e.failed)
             ok = false, std::printf("FAIL: %s\n", e.what);
-    Call<long(__cdecl *)(Text)>(1, "C:\\");
+    Call<TextFn>(1, "C:\\");
     for (const std::string &path : {g_points, g_report, g_ini})
         DeleteFileA(path.c_str());
     RemoveDirectoryA(g_inner.c_str());
