@@ -74,14 +74,12 @@ void Apply(long type, const double *p, double x, double y, double *X, double *Y,
 TEST(NormalEquations, SmallExactCases) {
     const long two = 2, three = 3;
     double N[4] = {2, 1, 5, 3}, singular[4] = {0, 1, 1, 0}; // zero first pivot, no interchange
-    InvertMatrix(&two, N);
-    InvertMatrix(&two, singular);
+    EXPECT_EQ(InvertMatrix(&two, N) + InvertMatrix(&two, singular), 0); // each returns 0
     EXPECT_EQ(std::vector<double>(N, N + 4), (std::vector<double>{3, -1, -5, 2}));
     EXPECT_TRUE(std::isnan(singular[0]) && std::isnan(singular[2]) && std::signbit(singular[3]));
     const double A[12] = {1, 4, 7, 2, 5, 8, 3, 6, 9, 1, 1, 1}, x[4] = {1, 10, 100, 7};
     double y[4] = {0.5, 0.5, 0.5, 0.5}, sum[12] = {1}; // and guards
-    MultiplyMatrixVector(y, A, x, &three);
-    AddToNormalMatrix(sum, x, &three);
+    EXPECT_EQ(MultiplyMatrixVector(y, A, x, &three) + AddToNormalMatrix(sum, x, &three), 0);
     EXPECT_EQ(std::vector<double>(y, y + 4), (std::vector<double>{321.5, 654.5, 987.5, 0.5}));
     EXPECT_EQ(std::vector<double>(sum, sum + 12),
               (std::vector<double>{2, 10, 100, 10, 100, 1000, 100, 1000, 10000, 0, 0, 0}));

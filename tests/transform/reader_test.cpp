@@ -210,6 +210,12 @@ TEST(ReadControlPoints, FilesThatCannotBeReadAndFailedAllocations) {
     FailWorkingAllocation(7);
     EXPECT_EQ(Read(paths[2])[156], 39.0);
     FailWorkingAllocation(0);
+    // A host reads many files: nothing of a read stays allocated.
+    const auto inUse = [] { return mallinfo2().uordblks + mallinfo2().hblkhd; };
+    const std::size_t before = inUse();
+    for (int i = 0; i < 50; ++i)
+        Read(paths[2]);
+    EXPECT_LT(inUse(), before + 1000000);
 }
 
 } // namespace
