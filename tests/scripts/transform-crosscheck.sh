@@ -13,66 +13,46 @@
 set -uo pipefail
 cd "$(dirname "$0")/../.."
 source scripts/wine-env.sh
-arch=${1:-win64}
-step=${2:-all}
+arch=${1:-win64} step=${2:-all}
 work=build/transform-crosscheck/$arch
-fit=build/native/ortk-fit
-sets=(1 2 3 4 5 6 7 8)
-sizes=(0 3 9 25 120 700 2500 15000)
-types=(1 2 3 4 5 6)
+sizes=(0 3 9 25 120 700 2500 15000) # of sets 1 to 8; the even ones in mixed styles
 normalize() { tr -d '\r' | sed -E 's/-?nan(\([a-z]*\))?/nan/gI'; }
 
 prepare() {
-  rm -rf "$work"
-  mkdir -p "$work"
+  rm -rf "$work" && mkdir -p "$work" || return 1
   echo "# Made by transform-crosscheck.sh: the DLL's fits, run with \$WINE from the top of the clone." >"$work/fits.sh"
-  for set in "${sets[@]}"; do
-    local size=${sizes[$((set - 1))]}
-    local style
-    style=$([ $((set % 2)) -eq 0 ] && echo mixed || echo plain)
-    local points="$work/points$set.txt"
-    /usr/bin/python3 tests/tools/make_points.py "$points" "$size" "$set" "$style" || return 1
-    for type in "${types[@]}"; do
-      "$fit" "$points" --model "$type" --report "$work/native$set-$type.txt" | normalize |
-        grep -E '^(paramCount|p[0-9]+)=' >"$work/native$set-$type.coef"
-      echo "\"\$WINE\" build/$arch/ortkcall.exe calculatetransformparams $points $type" \
+  for set in 1 2 3 4 5 6 7 8; do
+    /usr/bin/python3 tests/tools/make_points.py "$work/points$set.txt" "${sizes[set - 1]}" "$set" \
+      "$([ $((set % 2)) -eq 0 ] && echo mixed || echo plain)" || return 1
+    for type in 1 2 3 4 5 6; do
+      build/native/ortk-fit "$work/points$set.txt" --model "$type" --report "$work/native$set-$type.txt" |
+        normalize | grep -E '^(paramCount|p[0-9]+)=' >"$work/native$set-$type.coef"
+      echo "\"\$WINE\" build/$arch/ortkcall.exe calculatetransformparams $work/points$set.txt $type" \
         "$work/dll$set-$type.txt 0 >$work/dll$set-$type.out 2>&1 </dev/null" >>"$work/fits.sh"
     done
   done
 }
 
-fits() {
-  bash "$work/fits.sh"
-}
-
 compare() {
-  local failures=0 runs=0
-  for set in "${sets[@]}"; do
-    local size=${sizes[$((set - 1))]}
-    for type in "${types[@]}"; do
+  local failures=0 runs=0 dll
+  for set in 1 2 3 4 5 6 7 8; do
+    for type in 1 2 3 4 5 6; do
       runs=$((runs + 1))
-      local native dll
-      native=$(cat "$work/native$set-$type.coef")
+      local what="set $set (${sizes[set - 1]} points) type $type:"
       dll=$(normalize <"$work/dll$set-$type.out" 2>/dev/null)
       if [ "$(grep -c '^result=1$' <<<"$dll")" -ne 1 ]; then
-        echo "set $set ($size points) type $type: the DLL failed"
-        head -5 <<<"$dll"
+        echo "$what the DLL failed" && head -5 <<<"$dll"
         failures=$((failures + 1))
         continue
       fi
       # ortkcall names the coefficients params[0] ...; ortk-fit p1 ...
       dll=$(grep -E '^(paramCount|params\[[0-9]+\])=' <<<"$dll" |
         awk -F'[][=]' '/^params/{printf "p%d=%s\n", $2 + 1, $4; next} {print}')
-      if [ "$native" != "$dll" ]; then
-        echo "set $set ($size points) type $type: coefficients differ"
-        diff <(echo "$native") <(echo "$dll") | head -10
-        failures=$((failures + 1))
-      fi
-      if ! cmp -s <(normalize <"$work/native$set-$type.txt") <(normalize <"$work/dll$set-$type.txt"); then
-        echo "set $set ($size points) type $type: reports differ"
-        diff <(normalize <"$work/native$set-$type.txt") <(normalize <"$work/dll$set-$type.txt") | head -6
-        failures=$((failures + 1))
-      fi
+      local native=$work/native$set-$type report=$work/dll$set-$type.txt
+      [ "$(cat "$native.coef")" = "$dll" ] ||
+        { echo "$what coefficients differ" && diff "$native.coef" <(echo "$dll") | head -10; failures=$((failures + 1)); }
+      cmp -s <(normalize <"$native.txt") <(normalize <"$report") ||
+        { echo "$what reports differ" && diff <(normalize <"$native.txt") <(normalize <"$report") | head -6; failures=$((failures + 1)); }
     done
   done
   echo "transform-crosscheck ($arch): $runs fits compared, $failures differences"
@@ -80,10 +60,8 @@ compare() {
 }
 
 case $step in
-  all) prepare && fits && compare ;;
-  prepare | fits | compare) "$step" ;;
-  *)
-    echo "usage: transform-crosscheck.sh [win64|win32] [all|prepare|fits|compare]" >&2
-    exit 2
-    ;;
+  all) prepare && bash "$work/fits.sh" && compare ;;
+  prepare | compare) "$step" ;;
+  fits) bash "$work/fits.sh" ;;
+  *) echo "usage: transform-crosscheck.sh [win64|win32] [all|prepare|fits|compare]" >&2 && exit 2 ;;
 esac

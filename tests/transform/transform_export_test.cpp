@@ -9,8 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
-#include <cstdio>
+#include <cmath>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -37,46 +38,37 @@ struct Call {
     long result, count = -7;
     double params[21];
     std::string report;
-    std::vector<std::string> boxes; // "caption: text" of each box with the owner and flags
+    std::vector<std::string> boxes; // "caption: text flags" of each box, "(other owner)" marked
 };
 
-// One call; points null passes the control points path as it is.
-Call CallExport(const char *points, long type, long show = 1,
-                const std::string &reportPath = TempPath("report.txt"),
-                std::string cpPath = TempPath("points.txt")) {
+// One call of the six-point affine example, or with points null of the path
+// as it is.
+Call CallExport(long show = 0, const char *points = kAffineSix,
+                std::string report = TempPath("report.txt"),
+                std::string cp = TempPath("points.txt")) {
     Call c;
-    for (double &p : c.params)
-        p = -1.0;
-    DeleteFileA(reportPath.c_str());
-    if (points != nullptr) {
-        FILE *file = std::fopen(cpPath.c_str(), "wb");
-        std::fputs(points, file);
-        std::fclose(file);
-    }
+    std::fill(c.params, c.params + 21, -1.0);
+    DeleteFileA(report.c_str());
+    if (FILE *file = points ? std::fopen(cp.c_str(), "wb") : nullptr)
+        std::fputs(points, file), std::fclose(file);
     std::optional<MessageCapture> capture(std::in_place);
-    c.result = CalculateTransformParams(kOwner, cpPath.c_str(), type, &c.count, c.params,
-                                        reportPath.c_str(), show);
+    c.result =
+        CalculateTransformParams(kOwner, cp.c_str(), 3, &c.count, c.params, report.c_str(), show);
     for (const CapturedMessage &m : capture->messages())
         c.boxes.push_back((m.owner == kOwner ? "" : "(other owner) ") + m.caption + ": " + m.text +
                           " " + std::to_string(m.flags));
     capture.reset();
-    c.report = FileBytes(reportPath);
+    c.report = FileBytes(report);
     return c;
 }
 
-TEST(CalculateTransformParams, WritesTheReportInTextMode) {
-    const Call c = CallExport(kAffineSix, 3);
-    EXPECT_EQ(c.result, 1);
-    EXPECT_EQ(c.count, 6);
-    EXPECT_NEAR(c.params[5], 3.0, 5e-7);
-    EXPECT_TRUE(c.boxes.empty());
+TEST(CalculateTransformParams, WritesTheReportInTextModeAndShowsMessagesOnlyWhenAsked) {
+    const Call c = CallExport(1);
+    EXPECT_TRUE(c.result == 1 && c.count == 6 && c.boxes.empty() &&
+                std::fabs(c.params[5] - 3.0) < 5e-7);
     EXPECT_EQ(c.report.substr(0, 66),
-              "Data points converted: 6\r\nResiduals:\r\nXRi YRi PointRMS\r\n"
-              "-0.139130 ");
+              "Data points converted: 6\r\nResiduals:\r\nXRi YRi PointRMS\r\n-0.139130 ");
     EXPECT_NE(c.report.find("Standard deviation in y: 0.441342\r\n"), std::string::npos);
-}
-
-TEST(CalculateTransformParams, ShowsMessagesOnlyWhenAskedWithTheOwner) {
     char folder[MAX_PATH];
     GetTempPathA(MAX_PATH, folder);
     folder[lstrlenA(folder) - 1] = '\0'; // FindFirstFileA wants no trailing backslash
@@ -85,43 +77,42 @@ TEST(CalculateTransformParams, ShowsMessagesOnlyWhenAskedWithTheOwner) {
         const char *points;
         std::string report, cp;
         std::vector<std::string> boxes;
-    } cases[] = {{nullptr,
-                  TempPath("r.txt"),
-                  TempPath("no_such_points.txt"),
-                  {"ReadControlPoints: Cannot locate control points file. 16"}},
-                 {nullptr,
-                  TempPath("r.txt"),
-                  folder,
-                  {"ReadControlPoints: Cannot open control points file. 16"}},
-                 {"1 2 3 4\r\n5 6 7 8\r\n1 2 3\r\n",
-                  TempPath("r.txt"),
-                  TempPath("points.txt"),
-                  {"ReadControlPoints: Error in line 3 of input data file: y_new not found 0"}},
-                 {kAffineSix,
-                  TempPath("report_folder"),
-                  TempPath("points.txt"),
-                  {"WriteResiduals: Cannot create residuals file. 16",
-                   "CalculateTransformParams: Cannot create file to store residuals 16"}}};
-    for (const auto &row : cases) {
+    } rows[] = {{nullptr,
+                 TempPath("r.txt"),
+                 TempPath("none.txt"),
+                 {"ReadControlPoints: Cannot locate control points file. 16"}},
+                {nullptr,
+                 TempPath("r.txt"),
+                 folder,
+                 {"ReadControlPoints: Cannot open control points file. 16"}},
+                {"1 2 3 4\r\n5 6 7 8\r\n1 2 3\r\n",
+                 TempPath("r.txt"),
+                 TempPath("points.txt"),
+                 {"ReadControlPoints: Error in line 3 of input data file: y_new not found 0"}},
+                {kAffineSix,
+                 TempPath("report_folder"),
+                 TempPath("points.txt"),
+                 {"WriteResiduals: Cannot create residuals file. 16",
+                  "CalculateTransformParams: Cannot create file to store residuals 16"}}};
+    for (const auto &row : rows) {
         for (const long show : {1L, 0L, 2L, -1L}) {
-            const Call c = CallExport(row.points, 3, show, row.report, row.cp);
+            const Call c = CallExport(show, row.points, row.report, row.cp);
             EXPECT_EQ(c.result, 0);
             EXPECT_EQ(c.boxes, show == 1 ? row.boxes : std::vector<std::string>()) << row.cp;
-            EXPECT_EQ(c.count, row.points == kAffineSix ? 6 : -7);
+            EXPECT_EQ(c.count, row.report == TempPath("report_folder") ? 6 : -7);
         }
     }
     long count = -7;
     double params[21] = {};
     const std::string cp = TempPath("points.txt"), report = TempPath("r.txt");
     std::optional<MessageCapture> capture(std::in_place);
-    EXPECT_EQ(CalculateTransformParams(kOwner, nullptr, 3, &count, params, report.c_str(), 1), 0);
-    EXPECT_EQ(CalculateTransformParams(kOwner, cp.c_str(), 3, nullptr, params, report.c_str(), 1),
-              0);
-    EXPECT_EQ(CalculateTransformParams(kOwner, cp.c_str(), 3, &count, nullptr, report.c_str(), 1),
-              0);
-    EXPECT_EQ(CalculateTransformParams(kOwner, cp.c_str(), 3, &count, params, nullptr, 1), 0);
-    EXPECT_TRUE(capture->messages().empty());
-    EXPECT_EQ(count, -7);
+    EXPECT_EQ(
+        CalculateTransformParams(kOwner, nullptr, 3, &count, params, report.c_str(), 1) +
+            CalculateTransformParams(kOwner, cp.c_str(), 3, nullptr, params, report.c_str(), 1) +
+            CalculateTransformParams(kOwner, cp.c_str(), 3, &count, nullptr, report.c_str(), 1) +
+            CalculateTransformParams(kOwner, cp.c_str(), 3, &count, params, nullptr, 1),
+        0);
+    EXPECT_TRUE(capture->messages().empty() && count == -7);
 }
 
 TEST(CalculateTransformParams, LeavesEnglishUnitedStatesInForce) {
@@ -131,34 +122,28 @@ TEST(CalculateTransformParams, LeavesEnglishUnitedStatesInForce) {
     EXPECT_STREQ(BuildLocaleName(0x0419, name), "Russian_Russia.1251");
     std::setlocale(LC_ALL, "C");
     SetThreadLocale(MAKELCID(MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH), SORT_DEFAULT));
-    EXPECT_EQ(CallExport(kAffineSix, 3, 0).result, 1);
+    EXPECT_EQ(CallExport().result, 1);
     EXPECT_STREQ(std::setlocale(LC_ALL, nullptr), "English_United States.1252");
     EXPECT_EQ(GetThreadLocale(), 0x0409u);
 }
 
 // Wine takes the user locale from LC_ALL at process start, so this runs only
 // when tests/scripts/transform-locale.sh starts the program again with
-// LC_ALL=de_DE.UTF-8 and ORTK_TRANSFORM_GERMAN_CHILD set.
+// LC_ALL=de_DE.UTF-8 and ORTK_TRANSFORM_GERMAN_CHILD set. The report uses the
+// comma; the next call reads its points with a full stop again.
 TEST(TransformGermanLocale, ChildReportUsesCommaAndLeavesEnglish) {
     if (std::getenv("ORTK_TRANSFORM_GERMAN_CHILD") == nullptr)
         GTEST_SKIP() << "run by tests/scripts/transform-locale.sh";
     ASSERT_EQ(GetUserDefaultLCID(), 0x0407u);
-    const Call first = CallExport(kAffineSix, 3, 0);
-    EXPECT_EQ(first.result, 1);
-    EXPECT_NE(first.report.find("Data points converted: 6\r\nResiduals:\r\nXRi YRi PointRMS\r\n"
-                                "-0,139130 0,278261 0,311105\r\n"),
+    const Call first = CallExport(), second = CallExport();
+    EXPECT_NE(first.report.find("XRi YRi PointRMS\r\n-0,139130 0,278261 0,311105\r\n"),
               std::string::npos)
         << first.report;
     EXPECT_NE(first.report.find("Standard deviation in x: 0,220671\r\n"), std::string::npos);
     EXPECT_STREQ(std::setlocale(LC_ALL, nullptr), "English_United States.1252");
     EXPECT_EQ(GetThreadLocale(), 0x0409u);
-
-    // The next call reads its points with a full stop again.
-    const Call second = CallExport(kAffineSix, 3, 0);
-    EXPECT_EQ(second.result, 1);
-    for (int i = 0; i < 6; ++i)
-        EXPECT_EQ(second.params[i], first.params[i]);
-    EXPECT_EQ(second.report, first.report);
+    EXPECT_TRUE(first.result == 1 && second.result == 1 && second.report == first.report &&
+                std::equal(first.params, first.params + 6, second.params));
 }
 
 } // namespace
