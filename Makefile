@@ -31,8 +31,11 @@ win64: deps
 demo: native win64
 	@bash scripts/demo.sh
 
+# The time make started, for the run time that check.sh prints at its end.
+ORTK_CHECK_STARTED := $(shell date +%s)
+
 check: native native-san win32 win64
-	@bash scripts/check.sh
+	@ORTK_CHECK_STARTED=$(ORTK_CHECK_STARTED) bash scripts/check.sh
 
 bench: native
 	@bash scripts/bench.sh

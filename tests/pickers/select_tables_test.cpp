@@ -1,30 +1,23 @@
-// The multiple table picker in a real dialog: template, available files,
-// the Selected Files list, the list file and the view choice.
+// The multiple table picker in a real dialog: available files, the Selected
+// Files list, the list file written on "Open" and the view choice.
 #include <direct.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <string>
-#include <vector>
 
 #include "frame/app.h"
 #include "ortk232.h"
 #include "pickers/select_tables.h"
-#include "tests/pickers/picker_templates.h"
+#include "tests/pickers/dialog_driver.h"
 
 namespace {
 
-using Lines = std::vector<std::string>;
+const char kTables[] = "Open Multiple Tables";
 
-const char *const kTablesCaption = "Open Multiple Tables";
-
-void StartOnDriveM() {
-    ASSERT_EQ(_chdir("m:\\"), 0) << "the test prefix lacks drive m:";
-}
-
-std::string ListFilePath(const char *name) {
+std::string TempFile(const char *name) {
     char folder[MAX_PATH] = "";
     GetTempPathA(MAX_PATH, folder);
+    std::remove((std::string(folder) + name).c_str());
     return std::string(folder) + name;
 }
 
@@ -34,305 +27,233 @@ struct Outcome {
     bool found = false;
 };
 
-Outcome RunSelectTables(long kind, const std::string &listFile, const char *caption,
-                        std::function<void(HWND)> script) {
+Outcome SelectTables(long kind, const std::string &listFile, const char *caption,
+                     const std::function<void(HWND)> &user) {
+    EXPECT_EQ(_chdir("m:\\"), 0) << "the test prefix lacks drive m:";
     Outcome outcome;
-    DialogDriver driver(caption, script);
-    outcome.result = SelectMultipleTables(TestOwner(), kind, listFile.c_str(), &outcome.view);
-    outcome.found = driver.found();
+    outcome.found = Drive(caption, user, [&] {
+        outcome.result = SelectMultipleTables(TestOwner(), kind, listFile.c_str(), &outcome.view);
+    });
     return outcome;
 }
 
 int AverageCharWidth(HWND window) {
-    HDC dc = GetDC(window);
     TEXTMETRICA metrics = {};
+    HDC dc = GetDC(window);
     GetTextMetricsA(dc, &metrics);
     ReleaseDC(window, dc);
     return metrics.tmAveCharWidth;
 }
 
-TEST(SelectMultipleTables, TemplateAndInitialState) {
-    StartOnDriveM();
-    const std::string listFile = ListFilePath("ortk-initial.txt");
-    std::remove(listFile.c_str());
-    Lines differences, types, views, available, tree;
-    std::string view, type;
-    LRESULT selectedExtent = 0, availableExtent = -1;
-    int selectedWidth = 0;
-    const Outcome outcome = RunSelectTables(4, listFile, kTablesCaption, [&](HWND dialog) {
-        differences = CompareControls(dialog, TablesTemplateControls());
-        types = ComboItems(GetDlgItem(dialog, 1020));
-        type = ComboSelection(GetDlgItem(dialog, 1020));
-        views = ComboItems(GetDlgItem(dialog, 1021));
-        view = ComboSelection(GetDlgItem(dialog, 1021));
-        available = ListItems(GetDlgItem(dialog, 1019));
-        availableExtent = SendDlgItemMessageA(dialog, 1019, LB_GETHORIZONTALEXTENT, 0, 0);
-        selectedExtent = SendDlgItemMessageA(dialog, 1022, LB_GETHORIZONTALEXTENT, 0, 0);
-        selectedWidth = AverageCharWidth(GetDlgItem(dialog, 1022));
-        tree = TreeLines(GetDlgItem(dialog, 1013));
-        PressEscape(dialog);
-    });
-    ASSERT_TRUE(outcome.found);
-    EXPECT_EQ(differences, Lines{});
-    EXPECT_EQ(types, Lines{"Tessaro"});
-    EXPECT_EQ(type, "Tessaro");
-    EXPECT_EQ(views, (Lines{"New Mapper for All", "New Mapper for Each", "Current Mapper",
-                            "Browser", "No View"}));
-    EXPECT_EQ(view, "New Mapper for All");
-    // The root of m: holds folders only: nothing listed, no extent.
-    EXPECT_EQ(available, Lines{});
-    EXPECT_EQ(availableExtent, 0);
-    EXPECT_EQ(selectedExtent, 260 * selectedWidth);
-    ASSERT_FALSE(tree.empty());
-    EXPECT_EQ(tree[0], "m:\\ (open)+");
-    EXPECT_EQ(outcome.result, 0);
-    EXPECT_EQ(FileBytes(listFile), "<missing>") << "a cancelled dialog writes no list file";
-}
-
-TEST(SelectMultipleTables, GatheringTablesFromTwoFoldersWritesTheListFile) {
-    StartOnDriveM();
-    const std::string listFile = ListFilePath("ortk-gathered.txt");
-    Lines inMaps, inData, afterAdds, afterRemove;
-    LRESULT extent = 0;
-    int width = 0;
-    const Outcome outcome = RunSelectTables(4, listFile, kTablesCaption, [&](HWND dialog) {
-        HWND available = GetDlgItem(dialog, 1019);
-        HWND selected = GetDlgItem(dialog, 1022);
-        DoubleClickFolder(dialog, "maps");
-        inMaps = ListItems(available);
-        extent = SendMessageA(available, LB_GETHORIZONTALEXTENT, 0, 0);
-        width = AverageCharWidth(available);
-        // rivers.tab and roads.tab with "Add File", then roads.tab again by
-        // double-click and again with "Add File": one entry each.
-        SelectListItems(available, {1, 2});
-        ClickButton(dialog, 1023);
-        DoubleClickListItem(available, 2);
-        ClickButton(dialog, 1023);
-        DoubleClickFolder(dialog, "m:\\");
-        DoubleClickFolder(dialog, "data");
-        inData = ListItems(available);
-        SelectListItems(available, {0, 1});
-        ClickButton(dialog, 1023);
-        // "Add File" with nothing selected does nothing.
-        SelectListItems(available, {});
-        ClickButton(dialog, 1023);
-        afterAdds = ListItems(selected);
-        // "Remove File" with nothing selected does nothing either.
-        ClickButton(dialog, 1024);
-        SelectListItems(selected, {1, 3});
-        ClickButton(dialog, 1024);
-        DoubleClickListItem(selected, 0);
-        afterRemove = ListItems(selected);
-        ClickButton(dialog, IDOK);
-    });
-    ASSERT_TRUE(outcome.found);
-    // A folder whose name ends in .tab is listed with the tables.
-    EXPECT_EQ(inMaps, (Lines{"archive.tab", "rivers.tab", "roads.tab", "towns.tab"}));
-    EXPECT_EQ(extent, 11 * width);
-    EXPECT_EQ(inData, (Lines{"parcels.tab", "roads.tab"}));
-    EXPECT_EQ(afterAdds, (Lines{"m:\\maps\\rivers.tab", "m:\\maps\\roads.tab",
-                                "m:\\data\\parcels.tab", "m:\\data\\roads.tab"}));
-    EXPECT_EQ(afterRemove, (Lines{"m:\\data\\parcels.tab"}));
-    EXPECT_EQ(outcome.result, 1);
-    EXPECT_EQ(outcome.view, 1);
-    EXPECT_EQ(FileBytes(listFile), "m:\\data\\parcels.tab\r\n");
-    std::remove(listFile.c_str());
-}
-
-TEST(SelectMultipleTables, ResetListAndViewChoiceWithAnEmptyListGiveAnEmptyFile) {
-    StartOnDriveM();
-    const std::string listFile = ListFilePath("ortk-empty.txt");
-    {
-        FILE *old = std::fopen(listFile.c_str(), "wb");
-        std::fputs("old contents\r\n", old);
-        std::fclose(old);
-    }
-    Lines afterReset;
-    const Outcome outcome = RunSelectTables(4, listFile, kTablesCaption, [&](HWND dialog) {
-        DoubleClickFolder(dialog, "maps");
-        SelectListItems(GetDlgItem(dialog, 1019), {0, 1, 2, 3});
-        ClickButton(dialog, 1023);
-        ClickButton(dialog, 1025);
-        afterReset = ListItems(GetDlgItem(dialog, 1022));
-        SendDlgItemMessageA(dialog, 1021, CB_SETCURSEL, 3, 0);
-        ClickButton(dialog, IDOK);
-    });
-    EXPECT_EQ(afterReset, Lines{});
-    EXPECT_EQ(outcome.result, 1);
-    EXPECT_EQ(outcome.view, 4);
-    EXPECT_EQ(FileBytes(listFile), "");
-
-    // A later cancel reports the choice of the last "Open" and leaves the
-    // file alone; before any "Open" of the process it would report 0.
-    const Outcome cancelled = RunSelectTables(4, listFile, kTablesCaption, [&](HWND dialog) {
-        SendDlgItemMessageA(dialog, 1021, CB_SETCURSEL, 1, 0);
-        ClickButton(dialog, IDCANCEL);
-    });
-    EXPECT_EQ(cancelled.result, 0);
-    EXPECT_EQ(cancelled.view, 4);
-    EXPECT_EQ(FileBytes(listFile), "");
-    PreferredView = 0;
-    const Outcome fresh =
-        RunSelectTables(4, listFile, kTablesCaption, [&](HWND dialog) { PressEscape(dialog); });
-    EXPECT_EQ(fresh.result, 0);
-    EXPECT_EQ(fresh.view, 0);
-    std::remove(listFile.c_str());
-}
-
-TEST(SelectMultipleTables, InterchangeModeListsTvfFiles) {
-    StartOnDriveM();
-    Lines types, inMaps, inData;
-    const Outcome outcome = RunSelectTables(1, ListFilePath("ortk-tvf.txt"),
-                                            "Open Multiple TVF Files", [&](HWND dialog) {
-                                                types = ComboItems(GetDlgItem(dialog, 1020));
-                                                DoubleClickFolder(dialog, "maps");
-                                                inMaps = ListItems(GetDlgItem(dialog, 1019));
-                                                DoubleClickFolder(dialog, "m:\\");
-                                                DoubleClickFolder(dialog, "data");
-                                                inData = ListItems(GetDlgItem(dialog, 1019));
-                                                ClickButton(dialog, IDCANCEL);
-                                            });
-    ASSERT_TRUE(outcome.found);
-    EXPECT_EQ(types, Lines{"TVF/TVD files"});
-    EXPECT_EQ(inMaps, Lines{"lakes.tvf"});
-    EXPECT_EQ(inData, Lines{"survey.tvf"});
-}
-
-TEST(SelectMultipleTables, UnwritableListFileWarnsTheDialogAndEndsAsCancelled) {
-    StartOnDriveM();
+TEST(SelectMultipleTables, GathersTablesFromFoldersAndDrivesIntoTheListFile) {
+    const std::string listFile = TempFile("ortk-gathered.txt");
     MessageCapture capture;
-    HWND dialogWindow = nullptr;
-    const Outcome outcome =
-        RunSelectTables(4, "m:\\no such folder\\list.txt", kTablesCaption, [&](HWND dialog) {
-            dialogWindow = dialog;
-            SendDlgItemMessageA(dialog, 1021, CB_SETCURSEL, 2, 0);
-            ClickButton(dialog, IDOK);
-        });
-    EXPECT_EQ(outcome.result, 0);
-    EXPECT_EQ(outcome.view, 3);
-    const std::vector<CapturedMessage> messages = capture.messages();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].owner, dialogWindow);
-    EXPECT_EQ(messages[0].text, "Cannot create temporary file to store file names");
-    EXPECT_EQ(messages[0].caption, "WriteSelectedFileNamesToStorage");
-    EXPECT_EQ(messages[0].flags, static_cast<UINT>(MB_OK));
-}
-
-TEST(SelectMultipleTables, DriveWithoutMediumKeepsTheFolderAndDrivesChangeTheList) {
-    StartOnDriveM();
-    MessageCapture capture;
-    Lines beforeQ, afterQ, onR;
+    Lines controls, types, views, seen[8];
+    LRESULT extents[3] = {};
+    int widths[2] = {};
     std::string folderAfterQ;
-    const std::string listFile = ListFilePath("ortk-drives.txt");
-    const Outcome outcome = RunSelectTables(4, listFile, kTablesCaption, [&](HWND dialog) {
-        HWND available = GetDlgItem(dialog, 1019);
-        DoubleClickFolder(dialog, "maps");
-        beforeQ = ListItems(available);
-        ChooseDrive(dialog, "q:");
-        afterQ = ListItems(available);
+    const Outcome outcome = SelectTables(4, listFile, kTables, [&](HWND dialog) {
+        const DWORD tab = WS_VISIBLE | WS_TABSTOP, label = SS_LEFT | WS_VISIBLE,
+                    lists = LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL | WS_BORDER;
+        controls = CompareControls(
+            dialog,
+            {{IDOK, "Button", "Open", 220, 248, 50, 14, BS_DEFPUSHBUTTON | tab},
+             {IDCANCEL, "Button", "Cancel", 273, 248, 50, 14, BS_PUSHBUTTON | tab},
+             {-1, "Static", "Look in", 5, 5, 28, 8, label},
+             {1012, "ComboBox", "", 35, 3, 45, 95,
+              CBS_DROPDOWNLIST | CBS_SORT | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS | WS_VSCROLL | tab},
+             {1013, "SysTreeView32", "", 3, 19, 125, 127, tab},
+             {-1, "Static", "Available Files", 237, 153, 72, 8, SS_LEFT},
+             {1019, "ListBox", "", 134, 19, 189, 127, LBS_SORT | LBS_EXTENDEDSEL | lists | tab},
+             {-1, "Static", "Files of type:", 89, 5, 41, 8, label},
+             {1020, "ComboBox", "", 134, 3, 189, 99, CBS_DROPDOWNLIST | WS_VSCROLL | tab},
+             {-1, "Static", "Preferred View", 10, 250, 47, 8, label},
+             {1021, "ComboBox", "", 60, 247, 134, 116, CBS_DROPDOWNLIST | WS_VSCROLL | tab},
+             {-1, "Static", "Selected Files", 3, 154, 53, 8, label},
+             {1022, "ListBox", "", 3, 165, 320, 78, LBS_MULTIPLESEL | lists | tab},
+             {1023, "Button", "Add File", 113, 149, 50, 14, BS_PUSHBUTTON | tab},
+             {1024, "Button", "Remove File", 173, 149, 50, 14, BS_PUSHBUTTON | tab},
+             {1025, "Button", "Reset &List", 295, 149, 28, 14, BS_PUSHBUTTON | WS_TABSTOP}});
+        types = Items(dialog, 1020);
+        views = Items(dialog, 1021);
+        widths[0] = AverageCharWidth(GetDlgItem(dialog, 1019));
+        widths[1] = AverageCharWidth(GetDlgItem(dialog, 1022));
+        extents[0] = SendDlgItemMessageA(dialog, 1022, LB_GETHORIZONTALEXTENT, 0, 0);
+        extents[1] = SendDlgItemMessageA(dialog, 1019, LB_GETHORIZONTALEXTENT, 0, 0);
+        seen[0] = TreeLines(dialog);
+        seen[1] = Items(dialog, 1019); // the root of m: holds folders only
+        OpenFolder(dialog, "maps");
+        seen[2] = Items(dialog, 1019);
+        extents[2] = SendDlgItemMessageA(dialog, 1019, LB_GETHORIZONTALEXTENT, 0, 0);
+        // rivers.tab and roads.tab with "Add File", then roads.tab again by
+        // double-click and with "Add File": one entry each.
+        SelectItems(dialog, 1019, {1, 2});
+        Click(dialog, 1023);
+        DoubleClickItem(dialog, 1019, 2);
+        Click(dialog, 1023);
+        OpenFolder(dialog, "m:\\");
+        OpenFolder(dialog, "data");
+        seen[3] = Items(dialog, 1019);
+        SelectItems(dialog, 1019, {0, 1});
+        Click(dialog, 1023);
+        SelectItems(dialog, 1019, {}); // "Add File" with nothing selected
+        Click(dialog, 1023);
+        seen[4] = Items(dialog, 1022);
+        Click(dialog, 1024); // "Remove File" with nothing selected
+        SelectItems(dialog, 1022, {1, 3});
+        Click(dialog, 1024);
+        DoubleClickItem(dialog, 1022, 0);
+        seen[5] = Items(dialog, 1022);
+        ChooseDrive(dialog, "q:"); // no medium: a warning, and nothing changes
+        seen[6] = Items(dialog, 1019);
         folderAfterQ = CurrentFolder;
         ChooseDrive(dialog, "r:");
-        DoubleClickFolder(dialog, "field data");
-        onR = ListItems(available);
-        SelectListItems(available, {0});
-        ClickButton(dialog, 1023);
-        ClickButton(dialog, IDOK);
+        OpenFolder(dialog, "field data");
+        seen[7] = Items(dialog, 1019);
+        SelectItems(dialog, 1019, {0});
+        Click(dialog, 1023);
+        Click(dialog, IDOK);
     });
-    const std::vector<CapturedMessage> messages = capture.messages();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].owner, TestOwner());
-    EXPECT_EQ(messages[0].text, "Selected drive is not available.");
-    EXPECT_EQ(messages[0].caption, "Warning");
-    EXPECT_EQ(messages[0].flags, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
-    EXPECT_EQ(afterQ, beforeQ);
-    EXPECT_EQ(folderAfterQ, "m:\\maps\\");
-    EXPECT_EQ(onR, Lines{"wells.tab"});
+    ASSERT_TRUE(outcome.found);
+    EXPECT_EQ(controls, Lines{});
+    EXPECT_EQ(types, Lines{"*Tessaro"});
+    EXPECT_EQ(views, (Lines{"*New Mapper for All", "New Mapper for Each", "Current Mapper",
+                            "Browser", "No View"}));
+    EXPECT_EQ(extents[0], 260 * widths[1]);
+    EXPECT_EQ(extents[1], 0);
+    EXPECT_EQ(extents[2], 11 * widths[0]);
+    ASSERT_FALSE(seen[0].empty());
+    EXPECT_EQ(seen[0][0], "m:\\ (open)+");
+    EXPECT_EQ(seen[1], Lines{});
+    // A folder whose name ends in .tab is listed with the tables.
+    EXPECT_EQ(seen[2], (Lines{"archive.tab", "rivers.tab", "roads.tab", "towns.tab"}));
+    EXPECT_EQ(seen[3], (Lines{"parcels.tab", "roads.tab"}));
+    EXPECT_EQ(seen[4], (Lines{"m:\\maps\\rivers.tab", "m:\\maps\\roads.tab",
+                              "m:\\data\\parcels.tab", "m:\\data\\roads.tab"}));
+    EXPECT_EQ(seen[5], Lines{"m:\\data\\parcels.tab"});
+    EXPECT_EQ(seen[6], seen[3]);
+    EXPECT_EQ(folderAfterQ, "m:\\data\\");
+    EXPECT_EQ(seen[7], Lines{"wells.tab"});
     EXPECT_EQ(outcome.result, 1);
-    EXPECT_EQ(FileBytes(listFile), "r:\\field data\\wells.tab\r\n");
-    std::remove(listFile.c_str());
+    EXPECT_EQ(outcome.view, 1);
+    EXPECT_EQ(FileBytes(listFile), "m:\\data\\parcels.tab\r\nr:\\field data\\wells.tab\r\n");
+    ASSERT_EQ(capture.messages().size(), 1u);
+    const CapturedMessage warning = capture.messages()[0];
+    EXPECT_EQ(warning.owner, TestOwner());
+    EXPECT_EQ(warning.text + "|" + warning.caption, "Selected drive is not available.|Warning");
+    EXPECT_EQ(warning.flags, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
 }
 
-TEST(SelectMultipleTables, DeepFoldersManyFilesAndNamesOutsideAscii) {
-    StartOnDriveM();
-    const std::string listFile = ListFilePath("ortk-deep.txt");
-    Lines deep, cafe;
-    LRESULT manyCount = 0;
-    std::string firstMany, lastMany;
-    const Outcome outcome = RunSelectTables(4, listFile, kTablesCaption, [&](HWND dialog) {
-        HWND available = GetDlgItem(dialog, 1019);
-        DoubleClickFolder(dialog, "many");
-        manyCount = SendMessageA(available, LB_GETCOUNT, 0, 0);
-        const Lines many = ListItems(available);
-        firstMany = many.empty() ? "" : many.front();
-        lastMany = many.empty() ? "" : many.back();
-        DoubleClickFolder(dialog, "m:\\");
-        DoubleClickFolder(dialog, "caf\xe9 m\xfcller");
-        cafe = ListItems(available);
-        SelectListItems(available, {0});
-        ClickButton(dialog, 1023);
-        DoubleClickFolder(dialog, "m:\\");
-        Lines chain = {"deep"};
-        for (int i = 1; i <= 26; ++i) {
-            char name[16];
-            std::snprintf(name, sizeof name, "level%02dx", i);
-            chain.push_back(name);
-        }
-        chain.push_back("lastone");
-        OpenFolders(dialog, chain);
-        deep = ListItems(available);
+TEST(SelectMultipleTables, ManyFilesNamesOutsideAsciiDeepFoldersAndReset) {
+    const std::string listFile = TempFile("ortk-deep.txt");
+    Lines afterReset, many, cafe, deep;
+    std::string deepPath = "m:\\deep\\";
+    for (int i = 1; i <= 26; ++i)
+        deepPath += (i < 10 ? "level0" : "level") + std::to_string(i) + "x\\";
+    deepPath += "lastone\\";
+    const Outcome outcome = SelectTables(4, listFile, kTables, [&](HWND dialog) {
+        OpenFolder(dialog, "maps");
+        SelectItems(dialog, 1019, {0, 1, 2, 3});
+        Click(dialog, 1023);
+        Click(dialog, 1025); // "Reset List"
+        afterReset = Items(dialog, 1022);
+        OpenFolder(dialog, "m:\\");
+        OpenFolder(dialog, "many");
+        many = Items(dialog, 1019);
+        OpenFolder(dialog, "m:\\");
+        OpenFolder(dialog, "caf\xe9 m\xfcller");
+        cafe = Items(dialog, 1019);
+        SelectItems(dialog, 1019, {0});
+        Click(dialog, 1023);
+        OpenFolder(dialog, "m:\\");
+        for (size_t at = 3; at < deepPath.size(); at = deepPath.find('\\', at) + 1)
+            OpenFolder(dialog, deepPath.substr(at, deepPath.find('\\', at) - at));
+        deep = Items(dialog, 1019);
         // fits9.tab gives a path of 259 characters, over10.tab one of 260.
-        SelectListItems(available, {0, 1});
-        ClickButton(dialog, 1023);
-        ClickButton(dialog, IDOK);
+        SelectItems(dialog, 1019, {0, 1});
+        Click(dialog, 1023);
+        SendDlgItemMessageA(dialog, 1021, CB_SETCURSEL, 3, 0);
+        Click(dialog, IDOK);
     });
-    EXPECT_EQ(manyCount, 3000);
-    EXPECT_EQ(firstMany, "table0001.tab");
-    EXPECT_EQ(lastMany, "table3000.tab");
+    EXPECT_EQ(afterReset, Lines{});
+    ASSERT_EQ(many.size(), 3000u);
+    EXPECT_EQ(many.front() + " " + many.back(), "table0001.tab table3000.tab");
     EXPECT_EQ(cafe, Lines{"stra\xdf"
                           "e.tab"});
     EXPECT_EQ(deep, (Lines{"fits9.tab", "over10.tab"}));
-    std::string deepPath = "m:\\deep\\";
-    for (int i = 1; i <= 26; ++i) {
-        char name[16];
-        std::snprintf(name, sizeof name, "level%02dx\\", i);
-        deepPath += name;
-    }
-    deepPath += "lastone\\fits9.tab";
-    ASSERT_EQ(deepPath.size(), 259u);
     EXPECT_EQ(outcome.result, 1);
+    EXPECT_EQ(outcome.view, 4);
     EXPECT_EQ(FileBytes(listFile), "m:\\caf\xe9 m\xfcller\\stra\xdf"
                                    "e.tab\r\n" +
-                                       deepPath + "\r\n");
-    std::remove(listFile.c_str());
+                                       deepPath + "fits9.tab\r\n");
+}
+
+TEST(SelectMultipleTables, InterchangeModeListsTvfFilesAndCancelKeepsTheLastView) {
+    const std::string listFile = TempFile("ortk-tvf.txt");
+    PreferredView = 4;
+    Lines types, inMaps, inData;
+    const Outcome outcome = SelectTables(1, listFile, "Open Multiple TVF Files", [&](HWND dialog) {
+        types = Items(dialog, 1020);
+        OpenFolder(dialog, "maps");
+        inMaps = Items(dialog, 1019);
+        OpenFolder(dialog, "m:\\");
+        OpenFolder(dialog, "data");
+        inData = Items(dialog, 1019);
+        SendDlgItemMessageA(dialog, 1021, CB_SETCURSEL, 1, 0);
+        Click(dialog, IDCANCEL);
+    });
+    ASSERT_TRUE(outcome.found);
+    EXPECT_EQ(types, Lines{"*TVF/TVD files"});
+    EXPECT_EQ(inMaps, Lines{"lakes.tvf"});
+    EXPECT_EQ(inData, Lines{"survey.tvf"});
+    EXPECT_EQ(outcome.result, 0);
+    EXPECT_EQ(outcome.view, 4);
+    EXPECT_EQ(FileBytes(listFile), "<missing>");
+    // Before any "Open" of the process the view is 0.
+    PreferredView = 0;
+    const Outcome fresh = SelectTables(4, listFile, kTables, [](HWND dialog) {
+        PostMessageA(GetDlgItem(dialog, 1012), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+    });
+    EXPECT_EQ(fresh.result, 0);
+    EXPECT_EQ(fresh.view, 0);
+}
+
+TEST(SelectMultipleTables, UnwritableListFileWarnsTheDialogAndEndsAsCancelled) {
+    MessageCapture capture;
+    HWND shown = nullptr;
+    const Outcome outcome =
+        SelectTables(4, "m:\\no such folder\\list.txt", kTables, [&](HWND dialog) {
+            shown = dialog;
+            SendDlgItemMessageA(dialog, 1021, CB_SETCURSEL, 2, 0);
+            Click(dialog, IDOK);
+        });
+    EXPECT_EQ(outcome.result, 0);
+    EXPECT_EQ(outcome.view, 3);
+    ASSERT_EQ(capture.messages().size(), 1u);
+    const CapturedMessage warning = capture.messages()[0];
+    EXPECT_EQ(warning.owner, shown);
+    EXPECT_EQ(warning.text + "|" + warning.caption,
+              "Cannot create temporary file to store file names|WriteSelectedFileNamesToStorage");
+    EXPECT_EQ(warning.flags, static_cast<UINT>(MB_OK));
 }
 
 TEST(SelectMultipleTables, RefusedCallsAndAFailedStartWriteNoListFile) {
-    const std::string listFile = ListFilePath("ortk-refused.txt");
-    std::remove(listFile.c_str());
+    const std::string listFile = TempFile("ortk-refused.txt");
     PreferredView = 2;
-    long view = -1;
-    EXPECT_EQ(SelectMultipleTables(TestOwner(), 4, nullptr, &view), -1);
-    EXPECT_EQ(view, 2);
+    long views[3] = {-1, -1, -1};
+    EXPECT_EQ(SelectMultipleTables(TestOwner(), 4, nullptr, &views[0]), -1);
     const std::string tooLong = "c:\\" + std::string(257, 'a');
-    view = -1;
-    EXPECT_EQ(SelectMultipleTables(TestOwner(), 4, tooLong.c_str(), &view), -1);
-    EXPECT_EQ(view, 2);
-
+    EXPECT_EQ(SelectMultipleTables(TestOwner(), 4, tooLong.c_str(), &views[1]), -1);
     const HINSTANCE saved = g_moduleInstance;
-    g_moduleInstance = GetModuleHandleA("kernel32.dll");
-    view = -1;
-    const long failed = SelectMultipleTables(TestOwner(), 4, listFile.c_str(), &view);
+    g_moduleInstance = GetModuleHandleA("kernel32.dll"); // no dialog template there
+    EXPECT_EQ(SelectMultipleTables(TestOwner(), 4, listFile.c_str(), &views[2]), -1);
     g_moduleInstance = saved;
-    EXPECT_EQ(failed, -1);
-    EXPECT_EQ(view, 2);
+    EXPECT_EQ(std::vector<long>(views, views + 3), (std::vector<long>{2, 2, 2}));
     EXPECT_EQ(FileBytes(listFile), "<missing>");
     // Without a view to write the dialog still runs.
-    long result = -2;
-    {
-        DialogDriver driver(kTablesCaption, [](HWND dialog) { ClickButton(dialog, IDCANCEL); });
-        result = SelectMultipleTables(TestOwner(), 4, listFile.c_str(), nullptr);
-    }
-    EXPECT_EQ(result, 0);
+    EXPECT_TRUE(Drive(
+        kTables, [](HWND dialog) { Click(dialog, IDCANCEL); },
+        [&] { EXPECT_EQ(SelectMultipleTables(TestOwner(), 4, listFile.c_str(), nullptr), 0); }));
     PreferredView = 0;
 }
 

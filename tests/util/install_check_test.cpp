@@ -1,5 +1,4 @@
-// IsOrt3DInstalled against the real registry of the Wine prefix: the test
-// creates HKLM\Software\Veltrane\Ortelan 3D for each case and removes it.
+// IsOrt3DInstalled against the registry and files of the Wine prefix.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -9,84 +8,59 @@
 
 namespace {
 
-const char kVeltraneKey[] = "Software\\Veltrane";
-const char kOrt3DKey[] = "Software\\Veltrane\\Ortelan 3D";
-
-class Ort3DRegistry : public testing::Test {
-  protected:
-    void SetUp() override { RemoveKey(); }
-    void TearDown() override { RemoveKey(); }
-
-    static void RemoveKey() {
-        RegDeleteTreeA(HKEY_LOCAL_MACHINE, kOrt3DKey);
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kOrt3DKey);
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kVeltraneKey); // only when empty
-    }
-
-    // Creates the key, and the value when data is given, stored with its
-    // terminating zero unless withZero is false.
-    static void Record(const std::string *data, DWORD type = REG_SZ, bool withZero = true) {
-        HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kOrt3DKey, 0, nullptr, 0, KEY_WRITE, nullptr,
-                                  &key, nullptr),
-                  ERROR_SUCCESS);
-        if (data != nullptr) {
-            const DWORD size = static_cast<DWORD>(data->size() + (withZero ? 1 : 0));
-            EXPECT_EQ(RegSetValueExA(key, "ProgramPath", 0, type,
-                                     reinterpret_cast<const BYTE *>(data->c_str()), size),
-                      ERROR_SUCCESS);
-        }
-        RegCloseKey(key);
-    }
-    static void RecordPath(const std::string &path, DWORD type = REG_SZ, bool withZero = true) {
-        Record(&path, type, withZero);
-    }
-
-    ScratchFolder folder_;
-};
-
-TEST_F(Ort3DRegistry, MissingKeyOrValueGivesZero) {
-    EXPECT_EQ(IsOrt3DInstalled(), 0);
-    Record(nullptr);
-    EXPECT_EQ(IsOrt3DInstalled(), 0);
+// IsOrt3DInstalled reads HKLM\Software\Veltrane\Ortelan 3D, which the test
+// creates for each case and removes at the end.
+void RemoveOrt3DKey() {
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\Veltrane\\Ortelan 3D");
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Veltrane\\Ortelan 3D");
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Veltrane"); // only when empty
 }
 
-TEST_F(Ort3DRegistry, AnExistingReadableFileGivesOne) {
-    const std::string program = folder_.WriteFile("ort3d.exe", "not really a program");
-    RecordPath(program);
-    EXPECT_EQ(IsOrt3DInstalled(), 1);
-    // Whatever the file is, and however the value was stored.
-    RecordPath(folder_.WriteFile("notes.txt", ""), REG_BINARY, false);
-    EXPECT_EQ(IsOrt3DInstalled(), 1);
-    RecordPath(program, REG_EXPAND_SZ);
-    EXPECT_EQ(IsOrt3DInstalled(), 1);
+void RecordProgramPath(const std::string *path, DWORD type = REG_SZ, bool withZero = true) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Veltrane\\Ortelan 3D", 0, nullptr, 0,
+                              KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    if (path != nullptr)
+        RegSetValueExA(key, "ProgramPath", 0, type, reinterpret_cast<const BYTE *>(path->c_str()),
+                       static_cast<DWORD>(path->size() + (withZero ? 1 : 0)));
+    RegCloseKey(key);
 }
 
-TEST_F(Ort3DRegistry, MissingFilesDirectoriesAndUnexpandedNamesGiveZero) {
-    RecordPath(folder_.Child("ort3d.exe"));
+TEST(IsOrt3DInstalled, OnlyARecordedFileThatCanBeReadCounts) {
+    RemoveOrt3DKey();
     EXPECT_EQ(IsOrt3DInstalled(), 0);
-    RecordPath(folder_.path());
+    RecordProgramPath(nullptr);
     EXPECT_EQ(IsOrt3DInstalled(), 0);
-    RecordPath("");
-    EXPECT_EQ(IsOrt3DInstalled(), 0);
-    RecordPath(std::string(1000, 'p'));
-    EXPECT_EQ(IsOrt3DInstalled(), 0);
-    // Nothing in the text is expanded.
-    folder_.WriteFile("ort3d.exe", "x");
-    SetEnvironmentVariableA("ORTK_ORT3D_FOLDER", folder_.path().c_str());
-    RecordPath("%ORTK_ORT3D_FOLDER%\\ort3d.exe", REG_EXPAND_SZ);
-    EXPECT_EQ(IsOrt3DInstalled(), 0);
-    SetEnvironmentVariableA("ORTK_ORT3D_FOLDER", nullptr);
-}
-
-TEST_F(Ort3DRegistry, AFileHeldExclusivelyCannotBeReadAndGivesZero) {
-    const std::string program = folder_.WriteFile("ort3d.exe", "x");
-    RecordPath(program);
+    ScratchFolder folder;
+    const std::string program = folder.WriteFile("ort3d.exe", "not really a program");
+    SetEnvironmentVariableA("ORTK_ORT3D_FOLDER", folder.path().c_str());
+    const struct {
+        std::string path;
+        DWORD type;
+        bool withZero;
+        long expected;
+    } cases[] = {
+        {program, REG_SZ, true, 1},
+        {folder.WriteFile("notes.txt", ""), REG_BINARY, false, 1},
+        {program, REG_EXPAND_SZ, true, 1},
+        {folder.Child("missing.exe"), REG_SZ, true, 0},
+        {folder.path(), REG_SZ, true, 0},
+        {"", REG_SZ, true, 0},
+        {std::string(1000, 'p'), REG_SZ, true, 0},
+        {"%ORTK_ORT3D_FOLDER%\\ort3d.exe", REG_EXPAND_SZ, true, 0}, // nothing is expanded
+    };
+    for (const auto &c : cases) {
+        RecordProgramPath(&c.path, c.type, c.withZero);
+        EXPECT_EQ(IsOrt3DInstalled(), c.expected) << c.path << " of type " << c.type;
+    }
+    RecordProgramPath(&program);
     HANDLE held = CreateFileA(program.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(IsOrt3DInstalled(), 0);
+    EXPECT_EQ(IsOrt3DInstalled(), 0) << "a file held exclusively cannot be read";
     CloseHandle(held);
     EXPECT_EQ(IsOrt3DInstalled(), 1);
+    SetEnvironmentVariableA("ORTK_ORT3D_FOLDER", nullptr);
+    RemoveOrt3DKey();
 }
 
 } // namespace

@@ -1,28 +1,19 @@
 #include "tests/util/scratch_folder.h"
 
+#include <shellapi.h>
+
 #include <cstdio>
 
 namespace {
 
+// Removes the folder with everything in it, read-only files included.
 void RemoveTree(const std::string &path) {
-    WIN32_FIND_DATAA entry;
-    HANDLE find = FindFirstFileA((path + "\\*").c_str(), &entry);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = entry.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            const std::string child = path + "\\" + name;
-            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(child);
-            else
-                DeleteFileA(child.c_str());
-        } while (FindNextFileA(find, &entry));
-        FindClose(find);
-    }
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    RemoveDirectoryA(path.c_str());
+    std::string from = path + '\0'; // the list ends with a second NUL
+    SHFILEOPSTRUCTA operation = {};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = from.c_str();
+    operation.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
+    SHFileOperationA(&operation);
 }
 
 } // namespace
@@ -31,9 +22,8 @@ ScratchFolder::ScratchFolder() {
     static unsigned counter = 0;
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
-    char name[64];
-    std::snprintf(name, sizeof name, "ortk-util-%lu-%u", GetCurrentProcessId(), ++counter);
-    path_ = std::string(temp) + name;
+    path_ = std::string(temp) + "ortk-util-" + std::to_string(GetCurrentProcessId()) + "-" +
+            std::to_string(++counter);
     RemoveTree(path_);
     CreateDirectoryA(path_.c_str(), nullptr);
 }
@@ -45,12 +35,9 @@ ScratchFolder::~ScratchFolder() {
 std::string ScratchFolder::WriteFile(const std::string &name, const std::string &contents) const {
     const std::string file = Child(name);
     SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-    HANDLE handle = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (handle != INVALID_HANDLE_VALUE) {
-        DWORD written = 0;
-        ::WriteFile(handle, contents.data(), static_cast<DWORD>(contents.size()), &written,
-                    nullptr);
-        CloseHandle(handle);
+    if (FILE *out = std::fopen(file.c_str(), "wb")) {
+        std::fwrite(contents.data(), 1, contents.size(), out);
+        std::fclose(out);
     }
     return file;
 }
