@@ -49,14 +49,26 @@ wineserver -p >/dev/null 2>&1
 mkdir -p build/screenshots
 export ORTK_SCREENSHOTS="${ORTK_SCREENSHOTS:-$(pwd)/build/screenshots}"
 
+# A program that crashes ends with Wine's backtrace and exit status 0, so a
+# test program passes only when it also printed GoogleTest's summary.
+run_program() {
+  local output status
+  output=$(mktemp)
+  # The DLL tests load ortk232.dll and run ortkcall.exe from the build folder.
+  (cd build/win64 && timeout 900 "$WINE" "${1%.exe}.exe") 2>&1 | tee "$output"
+  status=${PIPESTATUS[0]}
+  grep -q '^\[==========\] .* ran\.' "$output" || status=1
+  rm -f "$output"
+  return "$status"
+}
+
 failed=0
 for item in "${items[@]}"; do
   name=$(basename "$item" .sh)
   echo "=== $name"
   case $item in
     *.sh) bash "$item" ;;
-    # The DLL tests load ortk232.dll and run ortkcall.exe from the build folder.
-    *) (cd build/win64 && timeout 900 "$WINE" "${item%.exe}.exe") ;;
+    *) run_program "$item" ;;
   esac
   if [ $? -ne 0 ]; then
     failed=$((failed + 1))

@@ -38,6 +38,10 @@ TEST(ModuleState, ExportsRunUnderTheLibraryStateAndGiveTheHostsBack) {
     EXPECT_EQ(RunExport(-1L, []() -> long { throw std::runtime_error("inside an export"); }), -1);
     RunVoidExport([] { throw 1; });
     ParsePath(nullptr, nullptr, nullptr, nullptr, nullptr);
+    // With any output missing nothing is written, the others included.
+    char drive[8] = "-", dir[8] = "-", ext[8] = "-";
+    ParsePath("c:\\maps\\roads.tab", drive, dir, nullptr, ext);
+    EXPECT_EQ(std::string(drive) + dir + ext, "---");
     EXPECT_EQ(SetDirectoryImpl(nullptr), -1);
     EXPECT_EQ(AfxGetModuleState(), &host);
 }

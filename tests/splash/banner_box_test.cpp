@@ -123,7 +123,7 @@ TEST_F(BannerBox, SecondSplashOnlyChangesTheOwnerAndTheTimerClosesItAfterThreeSe
         PumpMessagesFor(20);
     EXPECT_FALSE(IsWindow(splash));
     EXPECT_EQ(SplashWindow(), nullptr);
-    EXPECT_GE(GetTickCount() - start, 2900u);
+    EXPECT_GE(GetTickCount() - start, 2800u);
     EXPECT_LE(GetTickCount() - start, 3600u);
     EXPECT_EQ(GetForegroundWindow(), other_);
 
