@@ -11,6 +11,8 @@
 #include "pickers/drive_tree.h"
 #include "tests/pickers/dialog_driver.h"
 
+#include <commctrl.h>
+
 namespace {
 
 struct Outcome {
@@ -41,6 +43,7 @@ TEST(SelectDirectory, WalksFoldersAndDrivesAndReturnsTheLastOpened) {
     Lines controls, drives, trees[6], lines;
     std::vector<LRESULT> types;
     int focus = 0;
+    bool images = false;
     int driveDuringDialog = 0;
     const Outcome outcome = SelectFolder("Pick a folder", 260, [&](HWND dialog) {
         const DWORD tab = WS_VISIBLE | WS_TABSTOP, label = SS_LEFT | WS_GROUP | WS_VISIBLE;
@@ -61,6 +64,7 @@ TEST(SelectDirectory, WalksFoldersAndDrivesAndReturnsTheLastOpened) {
         info.cbSize = sizeof info;
         GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
         focus = GetDlgCtrlID(info.hwndFocus);
+        images = SendDlgItemMessageA(dialog, 1013, TVM_GETIMAGELIST, TVSIL_NORMAL, 0) != 0;
         const auto step = [&](int index) {
             trees[index] = TreeLines(dialog);
             lines.push_back(WindowText(dialog) + " " + WindowText(GetDlgItem(dialog, 1014)));
@@ -75,6 +79,8 @@ TEST(SelectDirectory, WalksFoldersAndDrivesAndReturnsTheLastOpened) {
         OpenFolder(dialog, "data");
         ChooseDrive(dialog, "q:"); // no medium: a warning, and nothing changes
         step(4);
+        ChooseDrive(dialog, "c:"); // the first entry of the list
+        lines.push_back(TreeLines(dialog).at(0));
         ChooseDrive(dialog, "r:");
         step(5);
         driveDuringDialog = _getdrive();
@@ -86,6 +92,7 @@ TEST(SelectDirectory, WalksFoldersAndDrivesAndReturnsTheLastOpened) {
     EXPECT_EQ(drives, (Lines{"c:", "*m:", "n:", "o:", "q:", "r:", "z:"}));
     EXPECT_EQ(types, (std::vector<LRESULT>{3, 3, 4, 5, 5, 2, 3}));
     EXPECT_EQ(focus, 1012);
+    EXPECT_TRUE(images) << "the tree has no folder images";
     EXPECT_EQ(trees[0], kRootOfM);
     EXPECT_EQ(trees[1], (Lines{"m:\\ (open)+", "  maps (open)+", "    .hidden maps (closed)",
                                "    archive.tab (closed)", "    sub folder (closed)"}));
@@ -97,7 +104,7 @@ TEST(SelectDirectory, WalksFoldersAndDrivesAndReturnsTheLastOpened) {
     EXPECT_EQ(trees[5], (Lines{"r:\\ (open)+", "  field data (closed)"}));
     EXPECT_EQ(lines, (Lines{"Pick a folder m:\\", "Pick a folder m:\\maps\\",
                             "Pick a folder m:\\maps\\sub folder\\", "Pick a folder m:\\",
-                            "Pick a folder m:\\data\\", "Pick a folder r:\\"}));
+                            "Pick a folder m:\\data\\", "c:\\ (open)+", "Pick a folder r:\\"}));
     // A drive is made current only to test it: the start drive stays current.
     EXPECT_EQ(driveDuringDialog, 13);
     EXPECT_EQ(outcome.result, 14);
@@ -189,6 +196,10 @@ TEST(SelectDirectory, LongTitleIsCutAndAFailedStartIsMinusOne) {
 }
 
 TEST(DriveItems, IconsHeightAndPaintingOfEachDriveType) {
+    const HINSTANCE library = g_moduleInstance;
+    g_moduleInstance = GetModuleHandleA("kernel32.dll"); // no icons there
+    EXPECT_EQ(LoadPickerIcons(), 0);
+    g_moduleInstance = library;
     ASSERT_EQ(LoadPickerIcons(), 1);
     for (int i = 0; i < kPickerIconCount; ++i) {
         BITMAP color = {}, mask = {};
