@@ -3,7 +3,7 @@
 JOBS ?= 2
 BUILD := build
 
-.PHONY: all deps native native-san win32 win64 demo check bench format clean
+.PHONY: all deps native native-san win32 win64 dist demo check check32 check-clean bench format clean
 
 all: native win32 win64
 
@@ -22,11 +22,15 @@ native-san: deps
 
 win32: deps
 	cmake -S . -B $(BUILD)/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686.cmake >/dev/null
-	cmake --build $(BUILD)/win32 -j $(JOBS) --target ortk232 ortkcall
+	cmake --build $(BUILD)/win32 -j $(JOBS)
 
 win64: deps
 	cmake -S . -B $(BUILD)/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64.cmake >/dev/null
 	cmake --build $(BUILD)/win64 -j $(JOBS)
+
+# dist/ortk232-<version>.zip, the release package (scripts/dist.py).
+dist: win32 win64
+	python3 scripts/dist.py
 
 demo: native win64
 	@bash scripts/demo.sh
@@ -34,8 +38,17 @@ demo: native win64
 # The time make started, for the run time that check.sh prints at its end.
 ORTK_CHECK_STARTED := $(shell date +%s)
 
-check: native native-san win32 win64
+check: native native-san win32 win64 dist
 	@ORTK_CHECK_STARTED=$(ORTK_CHECK_STARTED) bash scripts/check.sh
+
+# make check on a freshly debootstrapped Debian 12, as root in a chroot.
+check-clean:
+	@bash scripts/check-clean.sh
+
+# The dialogs and the real-input sessions against the 32-bit DLL, in the
+# emulated 32-bit machine (scripts/vm32.sh).
+check32: native win32 dist
+	@bash scripts/check32.sh
 
 bench: native
 	@bash scripts/bench.sh

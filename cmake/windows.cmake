@@ -1,10 +1,15 @@
 # Windows build with mingw-w64: ortk232.dll, its import library, the host
-# stand-in ortkcall.exe and the Windows test programs.
+# stand-in ortkcall.exe, ortk-fit.exe and the Windows test programs.
 enable_language(RC)
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/res -I${CMAKE_BINARY_DIR}/art")
 
 # The runtime is linked statically: the programs import system DLLs only.
 set(ORTK_STATIC_LINK -static -static-libgcc -static-libstdc++)
+# Reproducible PE files: no link time in the headers; the shipped programs
+# are also stripped of symbols and of the static runtime's debug sections,
+# which name folders of the build machine.
+add_link_options(-Wl,--no-insert-timestamp)
+set(ORTK_SHIPPED_LINK -s)
 set(ORTK_SYSTEM_LIBS user32 gdi32 comctl32 shell32 advapi32 ole32 version)
 
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
@@ -19,7 +24,7 @@ configure_file(frame/ortk232.def.in ${CMAKE_BINARY_DIR}/ortk232.def @ONLY)
 include(res/art.cmake OPTIONAL)
 set(ORTK_RESOURCE_SCRIPT ${CMAKE_SOURCE_DIR}/res/ortk232.rc)
 set_source_files_properties(${ORTK_RESOURCE_SCRIPT} PROPERTIES OBJECT_DEPENDS
-  "${CMAKE_SOURCE_DIR}/res/strings.inc;${CMAKE_SOURCE_DIR}/res/resource.h;${ORTK_ART_FILES}")
+  "${CMAKE_SOURCE_DIR}/res/strings.inc;${CMAKE_SOURCE_DIR}/res/resource.h;${CMAKE_SOURCE_DIR}/res/version.h;${ORTK_ART_FILES}")
 
 # The library's code without its entry point, shared by the DLL and by the
 # test programs that call internal routines directly.
@@ -32,35 +37,45 @@ endif()
 add_library(ortk232 SHARED frame/dllmain.cpp ${ORTK_RESOURCE_SCRIPT} ${CMAKE_BINARY_DIR}/ortk232.def)
 set_target_properties(ortk232 PROPERTIES PREFIX "" OUTPUT_NAME ortk232)
 target_link_libraries(ortk232 PRIVATE -Wl,--whole-archive ortk_shell -Wl,--no-whole-archive
-  ortk_core ${ORTK_SYSTEM_LIBS} ${ORTK_STATIC_LINK} -Wl,--subsystem,windows)
+  ortk_core ${ORTK_SYSTEM_LIBS} ${ORTK_STATIC_LINK} ${ORTK_SHIPPED_LINK} -Wl,--subsystem,windows)
 set_target_properties(ortk232 PROPERTIES LINK_DEPENDS ${CMAKE_BINARY_DIR}/ortk232.def)
 
 file(GLOB ORTKCALL_SOURCES ${CMAKE_SOURCE_DIR}/tools/ortkcall/*.cpp)
 add_executable(ortkcall ${ORTKCALL_SOURCES})
-target_link_libraries(ortkcall PRIVATE user32 gdi32 ${ORTK_STATIC_LINK})
+target_link_libraries(ortkcall PRIVATE user32 gdi32 ${ORTK_STATIC_LINK} ${ORTK_SHIPPED_LINK})
 add_dependencies(ortkcall ortk232)
 
+include(tools/native_tools.cmake OPTIONAL)
+
+# One host process calling every export many times (scripts/check-dist.sh).
+add_executable(ortk_soak tests/dist/soak.cpp)
+target_link_libraries(ortk_soak PRIVATE user32 gdi32 psapi ${ORTK_STATIC_LINK})
+add_dependencies(ortk_soak ortk232)
+
+# The test programs are built for both processors. Only the x86_64 ones run
+# here under wine64 through ctest; the i686 ones run in the 32-bit test
+# machine (scripts/vm32.sh, scripts/check-win32.sh).
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
   enable_testing()
-  add_subdirectory(${GTEST_SOURCE_DIR} googletest EXCLUDE_FROM_ALL)
-
-  # In-process tests of the shell, with the library's resources linked in.
-  add_executable(ortk_win_tests tests/win_main.cpp ${ORTK_WIN_TEST_SOURCES} ${ORTK_RESOURCE_SCRIPT})
-  target_link_libraries(ortk_win_tests PRIVATE -Wl,--whole-archive ortk_shell -Wl,--no-whole-archive
-    GTest::gtest ${ORTK_STATIC_LINK})
-  add_test(NAME win_tests COMMAND ortk_win_tests)
-
-  # Dialogs and GDI in real windows: run on the test display.
-  if(ORTK_GUI_TEST_SOURCES)
-    add_executable(ortk_gui_tests tests/win_main.cpp ${ORTK_GUI_TEST_SOURCES} ${ORTK_RESOURCE_SCRIPT})
-    target_link_libraries(ortk_gui_tests PRIVATE -Wl,--whole-archive ortk_shell -Wl,--no-whole-archive
-      GTest::gtest ${ORTK_STATIC_LINK})
-    add_test(NAME gui_tests COMMAND ortk_gui_tests)
-  endif()
-
-  # The built DLL and ortkcall, through their exported names.
-  add_executable(ortk_dll_tests tests/dll_main.cpp ${ORTK_DLL_TEST_SOURCES})
-  target_link_libraries(ortk_dll_tests PRIVATE GTest::gtest ${ORTK_SYSTEM_LIBS} ${ORTK_STATIC_LINK})
-  add_dependencies(ortk_dll_tests ortk232 ortkcall)
-  add_test(NAME dll_tests COMMAND ortk_dll_tests WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
 endif()
+add_subdirectory(${GTEST_SOURCE_DIR} googletest EXCLUDE_FROM_ALL)
+
+# In-process tests of the shell, with the library's resources linked in.
+add_executable(ortk_win_tests tests/win_main.cpp ${ORTK_WIN_TEST_SOURCES} ${ORTK_RESOURCE_SCRIPT})
+target_link_libraries(ortk_win_tests PRIVATE -Wl,--whole-archive ortk_shell -Wl,--no-whole-archive
+  GTest::gtest ${ORTK_STATIC_LINK})
+add_test(NAME win_tests COMMAND ortk_win_tests)
+
+# Dialogs and GDI in real windows: run on the test display.
+if(ORTK_GUI_TEST_SOURCES)
+  add_executable(ortk_gui_tests tests/win_main.cpp ${ORTK_GUI_TEST_SOURCES} ${ORTK_RESOURCE_SCRIPT})
+  target_link_libraries(ortk_gui_tests PRIVATE -Wl,--whole-archive ortk_shell -Wl,--no-whole-archive
+    GTest::gtest ${ORTK_STATIC_LINK})
+  add_test(NAME gui_tests COMMAND ortk_gui_tests)
+endif()
+
+# The built DLL and ortkcall, through their exported names.
+add_executable(ortk_dll_tests tests/dll_main.cpp ${ORTK_DLL_TEST_SOURCES})
+target_link_libraries(ortk_dll_tests PRIVATE GTest::gtest ${ORTK_SYSTEM_LIBS} ${ORTK_STATIC_LINK})
+add_dependencies(ortk_dll_tests ortk232 ortkcall)
+add_test(NAME dll_tests COMMAND ortk_dll_tests WORKING_DIRECTORY ${CMAKE_BINARY_DIR})

@@ -1,10 +1,17 @@
 /* ortk232.dll: exports of the Ortelan support library.
    Every export is cdecl, takes 8-bit ANSI texts and returns a 32-bit long
-   (ParsePath returns nothing). Link with libortk232.dll.a. */
+   (ParsePath returns nothing). Link with libortk232.dll.a (MinGW) or
+   ortk232.lib (MSVC). The header needs no Windows header: it compiles as C
+   and as C++, before or after <windows.h>. */
 #ifndef ORTK232_H
 #define ORTK232_H
 
-#include <windows.h>
+/* A window handle as <windows.h> declares it (a repeated identical typedef
+   is allowed in C11 and C++). */
+#ifndef _WINDEF_
+struct HWND__;
+typedef struct HWND__ *HWND;
+#endif
 
 #ifdef __cplusplus
 extern "C" {
@@ -44,13 +51,33 @@ long __cdecl AboutOrtelan(HWND owner, const char *productName, const char *versi
 
 #ifdef __cplusplus
 }
-
-/* Exported under its decorated name only (?SetDirectory@@YAJPBD@Z in the
-   32-bit DLL), so it is declared with C++ linkage. Callers whose compiler
-   decorates differently bind it with GetProcAddress and that name. */
-#if defined(_MSC_VER)
-long __cdecl SetDirectory(const char *path);
 #endif
+
+/* SetDirectory is exported only under the name MSVC gives the C++ function
+   long SetDirectory(const char *): ?SetDirectory@@YAJPBD@Z in the 32-bit DLL,
+   ?SetDirectory@@YAJPEBD@Z in the 64-bit one. Each compiler is led to it:
+   MSVC C++ by that declaration, MSVC C through a linker alias of its plain
+   symbol, gcc and clang in MinGW mode (which decorate C++ names their own
+   way) by naming the symbol outright. */
+#if defined(_WIN64)
+#define ORTK232_SETDIRECTORY_SYMBOL "?SetDirectory@@YAJPEBD@Z"
+#else
+#define ORTK232_SETDIRECTORY_SYMBOL "?SetDirectory@@YAJPBD@Z"
+#endif
+#if defined(_MSC_VER) && defined(__cplusplus)
+long __cdecl SetDirectory(const char *path);
+#elif defined(_MSC_VER)
+#if defined(_WIN64)
+#pragma comment(linker, "/alternatename:SetDirectory=" ORTK232_SETDIRECTORY_SYMBOL)
+#else
+#pragma comment(linker, "/alternatename:_SetDirectory=" ORTK232_SETDIRECTORY_SYMBOL)
+#endif
+long __cdecl SetDirectory(const char *path);
+#elif defined(__clang__)
+long __cdecl SetDirectory(const char *path) __asm__(ORTK232_SETDIRECTORY_SYMBOL);
+#elif defined(__GNUC__)
+/* GNU as reads a symbol holding '?' or '@' only in quotes. */
+long __cdecl SetDirectory(const char *path) __asm__("\"" ORTK232_SETDIRECTORY_SYMBOL "\"");
 #endif
 
 #endif

@@ -28,6 +28,8 @@ suite exports bash scripts/check-exports.sh
 # The Windows programs and the session scripts of tests/scripts, on a private
 # display with one wineserver kept alive for the whole run.
 suite windows bash scripts/run-windows-tests.sh
+suite win32 bash scripts/check-win32.sh
+suite dist bash scripts/check-dist.sh
 
 echo "suites: $passed passed, $failed failed"
 # make check passes the time it started, before its builds.

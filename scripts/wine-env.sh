@@ -3,7 +3,8 @@
 export WINEPREFIX="${WINEPREFIX:-$(pwd)/build/wineprefix}"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
-export WINE=/usr/lib/wine/wine64
+# ORTK_WINE names another loader: the 32-bit machine sets /usr/lib/wine/wine.
+export WINE="${ORTK_WINE:-/usr/lib/wine/wine64}"
 export LC_ALL="${ORTK_TEST_LOCALE:-C.UTF-8}"
 
 wine_prefix_ready() {

@@ -27,6 +27,7 @@ INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         InitialiseBannerBox(dialog, *reinterpret_cast<const BannerFonts *>(lParam));
         return TRUE;
     case WM_COMMAND: return OnAboutCommand(dialog, wParam);
+    case WM_DESTROY: ReleaseBannerPicture(dialog); return FALSE;
     case WM_CTLCOLORSTATIC:
         PrepareBannerPainting(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
         return FALSE;

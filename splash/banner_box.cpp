@@ -82,3 +82,15 @@ void PrepareBannerPainting(HDC dc, HWND control) noexcept {
     SetStretchBltMode(dc, HALFTONE);
     SetBrushOrgEx(dc, 0, 0, nullptr);
 }
+
+void ReleaseBannerPicture(HWND dialog) noexcept {
+    for (HWND control = GetWindow(dialog, GW_CHILD); control != nullptr;
+         control = GetWindow(control, GW_HWNDNEXT)) {
+        if ((GetWindowLongA(control, GWL_STYLE) & SS_TYPEMASK) != SS_BITMAP)
+            continue;
+        const HANDLE picture =
+            reinterpret_cast<HANDLE>(SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, 0));
+        if (picture != nullptr)
+            DeleteObject(picture);
+    }
+}

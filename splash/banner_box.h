@@ -50,4 +50,10 @@ void InitialiseBannerBox(HWND dialog, const BannerFonts &fonts) noexcept;
 // font. Leaves the painting itself to the control.
 void PrepareBannerPainting(HDC dc, HWND control) noexcept;
 
+// Called as a box is destroyed: takes the banner picture out of its static
+// control and deletes it. A static control that loaded its picture from the
+// dialog template is not relied on to delete it (Wine's keeps it for ever),
+// and one whose picture was taken out leaves it to the caller.
+void ReleaseBannerPicture(HWND dialog) noexcept;
+
 #endif

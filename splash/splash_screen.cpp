@@ -19,6 +19,7 @@ BannerFonts g_splashFonts;
 INT_PTR CALLBACK SplashDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG: InitialiseBannerBox(dialog, g_splashFonts); return TRUE;
+    case WM_DESTROY: ReleaseBannerPicture(dialog); return FALSE;
     case WM_CTLCOLORSTATIC:
         PrepareBannerPainting(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
         return FALSE;
@@ -70,12 +71,9 @@ extern "C" long __cdecl ShowSplashScreen(HWND owner, const char *productName, co
 
         g_splashFonts.Create();
         // A timer left from a splash that never opened would close this one early.
-        if (g_splashTimer != 0)
+        if (g_splashTimer != 0) {
             KillTimer(nullptr, g_splashTimer);
-        g_splashTimer = SetTimer(nullptr, 0, kSplashMilliseconds, SplashTimerProc);
-        if (g_splashTimer == 0) {
-            g_splashFonts.Release();
-            return 1;
+            g_splashTimer = 0;
         }
 
         const bool halcyra = IsHalcyraProduct(productName);
@@ -86,6 +84,15 @@ extern "C" long __cdecl ShowSplashScreen(HWND owner, const char *productName, co
                 owner, SplashDialogProc, 0);
         }
         if (g_splashWindow == nullptr) {
+            g_splashFonts.Release();
+            return 1;
+        }
+        // The time on screen counts from when the splash exists: building it
+        // (bitmaps, fonts) can take seconds on a slow or loaded machine.
+        g_splashTimer = SetTimer(nullptr, 0, kSplashMilliseconds, SplashTimerProc);
+        if (g_splashTimer == 0) {
+            DestroyWindow(g_splashWindow);
+            g_splashWindow = nullptr;
             g_splashFonts.Release();
             return 1;
         }

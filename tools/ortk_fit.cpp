@@ -3,6 +3,7 @@
 #include "frame/messages.h"
 #include "frame/string_table.h"
 #include "res/resource.h"
+#include "tools/fit/fit_command.h"
 #include "transform/fit_entry.h"
 
 #include <clocale>
@@ -13,7 +14,8 @@
 namespace {
 
 const char *const kUsage =
-    "usage: ortk-fit CPFILE --model MODEL [--report FILE]\n"
+    "usage: ortk-fit CPFILE --model MODEL [--report FILE] [--stable] [--diagnose]\n"
+    "                [--json FILE|-] [--plot FILE.svg]\n"
     "\n"
     "Fits a plane coordinate transformation to the control points in CPFILE by\n"
     "unweighted least squares. Each line of CPFILE holds one point: x_old y_old\n"
@@ -31,7 +33,34 @@ const char *const kUsage =
     "Prints paramCount=m, then p1= ... pm=, sdX= and sdY=, one a line (%.17g).\n"
     "--report FILE also writes the residuals report, numbers in the locale's\n"
     "format. On failure the reason goes to standard error and the exit status\n"
-    "is 1 (2 for a usage error).\n";
+    "is 1 (2 for a usage error).\n"
+    "\n"
+    "--stable fits the same model on normalised coordinates, solved by\n"
+    "orthogonal (Householder) transformations instead of normal equations:\n"
+    "  u = (x - centre_x) / scale,      v = (y - centre_y) / scale\n"
+    "  U = (X - new_centre_x) / new_scale, V = (Y - new_centre_y) / new_scale\n"
+    "  (U, V) = MODEL(p1 ... pm; u, v), the formulas of MODEL with u, v, U, V\n"
+    "  in place of x, y, X, Y. Centres are the means; a scale makes the centred\n"
+    "  coordinates' root mean square 1 (one scale per pair). A point maps to\n"
+    "  X = new_centre_x + new_scale * U, Y = new_centre_y + new_scale * V.\n"
+    "Prints paramCount=, centre_x=, centre_y=, scale=, new_centre_x=,\n"
+    "new_centre_y=, new_scale=, then p1= ... pm= of the normalised model, sdX=\n"
+    "and sdY=. The report lists the residuals of the normalised model, in the\n"
+    "units of the new coordinates.\n"
+    "\n"
+    "With --stable, --diagnose, --json or --plot the fit is also diagnosed, and\n"
+    "warnings go to standard error: the condition of the normal equations that\n"
+    "the documented fit solves (above 8 of 16 digits lost), fewer points than\n"
+    "coefficients or no redundancy (2N - m), and points whose studentised\n"
+    "residual exceeds 3, named by their line number.\n"
+    "--diagnose  adds n=, redundancy=, total_rms=, mean_error= (sqrt of the sum\n"
+    "            of squared residuals over 2N - m), condition=, digits_lost=,\n"
+    "            flagged= and a table per point: line, vx, vy, leverage,\n"
+    "            leave-one-out residuals loo_vx, loo_vy, studentized.\n"
+    "--json FILE writes all of it as JSON; FILE - writes it to standard output,\n"
+    "            in place of the lines above.\n"
+    "--plot FILE writes the residual map (SVG): the points at their old\n"
+    "            coordinates, residual arrows exaggerated, flagged lines named.\n";
 
 // Messages of the library go to standard error, in its own words.
 void PrintLibraryText(const std::string &text) {
@@ -75,6 +104,7 @@ int main(int argc, char **argv) {
     const char *pointsFile = nullptr;
     const char *reportFile = nullptr;
     long model = 0;
+    FitCommand checked;
     for (int i = 1; i < argc; ++i) {
         const char *arg = argv[i];
         if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
@@ -89,6 +119,14 @@ int main(int argc, char **argv) {
             }
         } else if (std::strcmp(arg, "--report") == 0 && i + 1 < argc) {
             reportFile = argv[++i];
+        } else if (std::strcmp(arg, "--stable") == 0) {
+            checked.stable = true;
+        } else if (std::strcmp(arg, "--diagnose") == 0) {
+            checked.diagnose = true;
+        } else if (std::strcmp(arg, "--json") == 0 && i + 1 < argc) {
+            checked.jsonFile = argv[++i];
+        } else if (std::strcmp(arg, "--plot") == 0 && i + 1 < argc) {
+            checked.plotFile = argv[++i];
         } else if (arg[0] != '-' && pointsFile == nullptr) {
             pointsFile = arg;
         } else {
@@ -101,12 +139,20 @@ int main(int argc, char **argv) {
         return 2;
     }
     std::setlocale(LC_NUMERIC, "C");
-    long paramCount = 0;
-    double params[21];
-    FitDeviations deviations = {0.0, 0.0};
     const ReportLocale locale = reportFile != nullptr
                                     ? ReportLocale{EnterUserLocale, LeaveUserLocale}
                                     : ReportLocale{StayInLocale, StayInLocale};
+    if (checked.stable || checked.diagnose || checked.jsonFile != nullptr ||
+        checked.plotFile != nullptr) {
+        checked.pointsFile = pointsFile;
+        checked.model = model;
+        checked.reportFile = reportFile;
+        checked.locale = locale;
+        return RunFitCommand(checked);
+    }
+    long paramCount = 0;
+    double params[21];
+    FitDeviations deviations = {0.0, 0.0};
     const long result = RunTransformFit(pointsFile, model, &paramCount, params, reportFile, true,
                                         locale, &deviations);
     if (result == 0)

@@ -1,5 +1,7 @@
 #include "transform/allocation.h"
 
+#include "transform/platform_memory.h"
+
 #include <cstdlib>
 
 namespace {
@@ -11,6 +13,8 @@ void *AllocateWorkingMemory(std::size_t bytes) {
     ++g_allocations;
     if (g_failCountdown > 0 && --g_failCountdown == 0)
         return nullptr;
+    if (bytes >= kLargeBlockBytes)
+        return AllocateLargeBlock(bytes);
     return std::malloc(bytes == 0 ? 1 : bytes);
 }
 

@@ -63,35 +63,25 @@ class BlockList {
 // The first failure of a line, as the message id of its template; 0 when the
 // line holds a point.
 unsigned ParseLine(const char *line, char decimalPoint, ControlPoint *point) {
-    const char *p = line;
-    while (*p == ' ' || *p == '\t')
-        ++p;
-    const char *end = ScanNumber(p, decimalPoint, &point->x_old);
-    if (end == nullptr)
-        return IDS_LINE_MISSING_X_OLD;
-    if ((p = FindNumberStart(end)) == nullptr)
-        return IDS_LINE_NO_Y_OLD;
-    if ((end = ScanNumber(p, decimalPoint, &point->y_old)) == nullptr)
-        return IDS_LINE_MISSING_Y_OLD;
-    if ((p = FindNumberStart(end)) == nullptr)
-        return IDS_LINE_NO_X_NEW;
-    if ((end = ScanNumber(p, decimalPoint, &point->x_new)) == nullptr)
-        return IDS_LINE_MISSING_X_NEW;
-    if ((p = FindNumberStart(end)) == nullptr)
-        return IDS_LINE_NO_Y_NEW;
-    if (ScanNumber(p, decimalPoint, &point->y_new) == nullptr)
-        return IDS_LINE_MISSING_Y_NEW;
+    static const unsigned kFailures[7] = {
+        IDS_LINE_MISSING_X_OLD, IDS_LINE_NO_Y_OLD, IDS_LINE_MISSING_Y_OLD, IDS_LINE_NO_X_NEW,
+        IDS_LINE_MISSING_X_NEW, IDS_LINE_NO_Y_NEW, IDS_LINE_MISSING_Y_NEW};
+    double values[4];
+    const int failure = ScanLineNumbers(line, decimalPoint, values);
+    if (failure != 0)
+        return kFailures[failure - 1];
+    *point = ControlPoint{values[0], values[1], values[2], values[3]};
     return 0;
 }
 
 } // namespace
 
 LineReader::LineReader(std::FILE *file)
-    : file_(file), buffer_(static_cast<char *>(std::malloc(kReadBufferBytes))),
+    : file_(file), buffer_(static_cast<char *>(std::malloc(kReadBufferBytes + 1))),
       capacity_(kReadBufferBytes) {
     if (buffer_ == nullptr) {
         buffer_ = fallback_;
-        capacity_ = sizeof fallback_;
+        capacity_ = sizeof fallback_ - 1;
     }
 }
 
@@ -100,7 +90,11 @@ LineReader::~LineReader() {
         std::free(buffer_);
 }
 
-bool LineReader::Next(char (&line)[kMaxLineBytes + 2]) {
+const char *LineReader::Next() {
+    if (terminated_ != nullptr) {
+        *terminated_ = saved_;
+        terminated_ = nullptr;
+    }
     const std::size_t longest = kMaxLineBytes;
     if (end_ - begin_ < longest && !atEnd_) {
         std::memmove(buffer_, buffer_ + begin_, end_ - begin_);
@@ -117,17 +111,23 @@ bool LineReader::Next(char (&line)[kMaxLineBytes + 2]) {
     }
     std::size_t available = end_ - begin_;
     if (available == 0)
-        return false;
+        return nullptr;
     if (available > longest)
         available = longest;
-    const char *start = buffer_ + begin_;
+    char *start = buffer_ + begin_;
     const void *lineEnd = std::memchr(start, '\n', available);
     const std::size_t length =
         lineEnd != nullptr ? static_cast<const char *>(lineEnd) - start + 1 : available;
-    std::memcpy(line, start, length);
-    line[length] = '\0';
+    // The byte after the line (the next line's first, or the spare byte at
+    // the end of the buffer) holds the terminating NUL until the next call.
+    char *after = start + length;
     begin_ += length;
-    return true;
+    if (begin_ < end_) {
+        terminated_ = after;
+        saved_ = *after;
+    }
+    *after = '\0';
+    return start;
 }
 
 void FreeControlPointList(ControlPointBlock *head) {
@@ -179,8 +179,7 @@ long ReadControlPoints(const char *path, long *n, double **XI, double **YI, doub
     long count = 0;
     long lineNumber = 0;
     LineReader reader(file);
-    char line[kMaxLineBytes + 2];
-    while (reader.Next(line)) {
+    while (const char *line = reader.Next()) {
         ++lineNumber;
         ControlPoint point;
         const unsigned error = ParseLine(line, decimalPoint, &point);
@@ -222,7 +221,9 @@ long ReadControlPoints(const char *path, long *n, double **XI, double **YI, doub
     }
     double *xp = arrays[0], *yp = arrays[1], *xi = arrays[2], *yi = arrays[3];
     long i = 0;
-    for (ControlPointBlock *block = list.head; block != nullptr; block = block->next) {
+    // Each block is released as soon as it was copied: the memory it gives
+    // back serves the arrays' pages still to be touched.
+    while (ControlPointBlock *block = list.head) {
         const ControlPoint *records = block->Records();
         for (long r = 0; r < block->count; ++r, ++i) {
             xi[i] = records[r].x_old;
@@ -230,8 +231,10 @@ long ReadControlPoints(const char *path, long *n, double **XI, double **YI, doub
             xp[i] = records[r].x_new;
             yp[i] = records[r].y_new;
         }
+        list.head = block->next;
+        std::free(block);
     }
-    list.Release();
+    list.last = nullptr;
     closer.Close();
     *n = count;
     *XI = xi;

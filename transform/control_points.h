@@ -47,17 +47,20 @@ class LineReader {
     LineReader(const LineReader &) = delete;
     LineReader &operator=(const LineReader &) = delete;
 
-    // Copies the next line into line, NUL-terminated; false at end of file.
-    bool Next(char (&line)[kMaxLineBytes + 2]);
+    // The next line, NUL-terminated, valid until the next call; null at end
+    // of file.
+    const char *Next();
 
   private:
     std::FILE *file_;
-    char *buffer_;
+    char *buffer_; // capacity_ bytes and a spare one for the NUL
     std::size_t capacity_;
-    char fallback_[2 * kMaxLineBytes]; // when the large buffer cannot be had
+    char fallback_[2 * kMaxLineBytes + 1]; // when the large buffer cannot be had
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
     bool atEnd_ = false;
+    char *terminated_ = nullptr; // where Next put its NUL
+    char saved_ = '\0';          // the byte it replaced
 };
 
 #endif

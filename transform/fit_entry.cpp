@@ -56,17 +56,19 @@ long RunTransformFit(const char *controlPointsFile, long transformType, long *pa
             ShowMessage(IDS_NO_TY_ARRAY, IDS_CALCULATE_TRANSFORM_PARAMS, kMessageErrorIcon);
         return 0;
     }
-    // When no model runs, the report shows zero residuals and deviations.
-    for (long i = 0; i < points.n; ++i)
-        points.TX[i] = points.TY[i] = 0.0;
     double sdX = 0.0, sdY = 0.0;
-
     double working[kWorkingParams];
     for (double &value : working)
         value = 0.0;
-    if (FitFunction fit = FitFunctionForType(transformType))
+    if (FitFunction fit = FitFunctionForType(transformType)) {
+        // Every model sets all residuals.
         fit(points.XP, points.YP, points.XI, points.YI, &points.n, working, paramCount, points.TX,
             points.TY, &sdX, &sdY);
+    } else {
+        // When no model runs, the report shows zero residuals and deviations.
+        for (long i = 0; i < points.n; ++i)
+            points.TX[i] = points.TY[i] = 0.0;
+    }
 
     const long count = *paramCount;
     for (long i = 0; i < count && i < kWorkingParams; ++i)

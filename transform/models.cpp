@@ -3,6 +3,8 @@
 #include "transform/normal_equations.h"
 
 #include <cmath>
+#include <cstring>
+#include <limits>
 
 namespace {
 
@@ -53,9 +55,12 @@ struct Polynomial3 {
     }
 };
 
-// Models with rows of their own shape.
+// Rows of their own shape: kXEntries and kYEntries list the entries of the
+// X and Y row that are not zero by construction, in ascending order.
 struct Projective {
     static constexpr long kParams = 8;
+    static constexpr long kXEntries[] = {0, 2, 4, 6, 7};
+    static constexpr long kYEntries[] = {1, 3, 5, 6, 7};
     static void Rows(double x, double y, double X, double Y, double *ax, double *ay) {
         const double xX = x * X, yX = y * X, xY = x * Y, yY = y * Y;
         const double rx[kParams] = {1.0, 0.0, x, 0.0, y, 0.0, -xX, -yX};
@@ -74,6 +79,8 @@ struct Projective {
 
 struct Similarity {
     static constexpr long kParams = 4;
+    static constexpr long kXEntries[] = {0, 2, 3};
+    static constexpr long kYEntries[] = {1, 2, 3};
     static void Rows(double x, double y, double, double, double *ax, double *ay) {
         ax[0] = 1.0;
         ax[1] = 0.0;
@@ -93,6 +100,8 @@ struct Similarity {
 
 struct Conformal2 {
     static constexpr long kParams = 6;
+    static constexpr long kXEntries[] = {0, 2, 3, 4, 5};
+    static constexpr long kYEntries[] = {1, 2, 3, 4, 5};
     static void Rows(double x, double y, double, double, double *ax, double *ay) {
         const double d = x * x - y * y;
         const double t = 2.0 * x * y;
@@ -118,18 +127,20 @@ struct Conformal2 {
     }
 };
 
-bool AllFinite(const double *values, long count) {
-    for (long i = 0; i < count; ++i)
-        if (!std::isfinite(values[i]))
-            return false;
-    return true;
+// True when no value is infinite or NaN (a NaN fails the comparison), without
+// a branch per value.
+template <long K> bool AllFinite(const double *values) {
+    bool finite = true;
+    for (long i = 0; i < K; ++i)
+        finite &= std::fabs(values[i]) <= std::numeric_limits<double>::max();
+    return finite;
 }
 
 // Normal equations of one fit. Each element of N and b receives its
 // products in observation order, as the plain accumulation adds them; while
-// every value is finite, the products of exact-zero design entries are left
-// out (adding a zero product to a sum that is never -0 changes no bit) and
-// only the upper triangle is summed (a(i)a(j) = a(j)a(i) exactly), then
+// every value is finite, the products of design entries that are zero by
+// construction are left out (adding a zero product to a sum that is never -0
+// changes no bit) and only the upper triangle is summed (a(i)a(j) = a(j)a(i) exactly), then
 // mirrored. The first non-finite value switches to the plain accumulation for
 // the rest, where 0 * inf must give its NaN.
 struct NormalEquations {
@@ -151,14 +162,20 @@ struct NormalEquations {
             b[j] += a[j] * l;
     }
 
-    void AddSparse(const double *a, double l) {
-        for (long i = 0; i < m; ++i) {
-            if (a[i] == 0.0)
-                continue;
-            for (long j = i; j < m; ++j)
-                if (a[j] != 0.0)
-                    N[i + j * m] += a[j] * a[i];
-            b[i] += a[i] * l;
+    // The products of a row whose entries outside Entries are zero by
+    // construction, upper triangle only. An entry that happens to be zero in
+    // the data adds zero products, which change no bit of a sum that is never
+    // -0.
+    template <const auto &Entries> void AddStructured(const double *a, double l) {
+        constexpr long count = sizeof(Entries) / sizeof(Entries[0]);
+        for (long s = 0; s < count; ++s) {
+            const long i = Entries[s];
+            const double ai = a[i];
+            for (long t = s; t < count; ++t) {
+                const long j = Entries[t];
+                N[i + j * m] += a[j] * ai;
+            }
+            b[i] += ai * l;
         }
     }
 
@@ -169,9 +186,10 @@ struct NormalEquations {
                 N[i + j * m] = N[j + i * m];
     }
 
-    void Add(const double *ax, double X, const double *ay, double Y) {
-        if (!dense &&
-            !(AllFinite(ax, m) && AllFinite(ay, m) && std::isfinite(X) && std::isfinite(Y))) {
+    // One observation: the X row with X, then the Y row with Y.
+    template <class Model> void AddRows(const double *ax, double X, const double *ay, double Y) {
+        if (!dense && !(AllFinite<Model::kParams>(ax) && AllFinite<Model::kParams>(ay) &&
+                        std::isfinite(X) && std::isfinite(Y))) {
             Mirror();
             dense = true;
         }
@@ -179,8 +197,8 @@ struct NormalEquations {
             AddDense(ax, X);
             AddDense(ay, Y);
         } else {
-            AddSparse(ax, X);
-            AddSparse(ay, Y);
+            AddStructured<Model::kXEntries>(ax, X);
+            AddStructured<Model::kYEntries>(ay, Y);
         }
     }
 
@@ -190,11 +208,10 @@ struct NormalEquations {
     }
 };
 
+template <void (*predict)(const double *, double, double, double, double, double *, double *)>
 void SetResiduals(long n, long m, const double *XP, const double *YP, const double *XI,
                   const double *YI, const double *p, double *TX, double *TY, double *sdX,
-                  double *sdY,
-                  void (*predict)(const double *, double, double, double, double, double *,
-                                  double *)) {
+                  double *sdY) {
     if (n < m) {
         for (long k = 0; k < n; ++k) {
             TX[k] = 0.0;
@@ -235,11 +252,11 @@ long FitRowModel(const double *XP, const double *YP, const double *XI, const dou
     double ax[m], ay[m];
     for (long k = 0; k < n; ++k) {
         Model::Rows(XI[k], YI[k], XP[k], YP[k], ax, ay);
-        equations.Add(ax, XP[k], ay, YP[k]);
+        equations.AddRows<Model>(ax, XP[k], ay, YP[k]);
     }
     equations.Finish();
     Solve(equations, params);
-    SetResiduals(n, m, XP, YP, XI, YI, params, TX, TY, sdX, sdY, Model::Predict);
+    SetResiduals<Model::Predict>(n, m, XP, YP, XI, YI, params, TX, TY, sdX, sdY);
     return 0;
 }
 
@@ -261,6 +278,50 @@ void PredictInterleaved(const double *p, double x, double y, double, double, dou
     *Yh = Evaluate<Model::kTerms>(p, 1, u);
 }
 
+// Two doubles in one SSE2 register. Each lane rounds exactly as a double
+// operation would, so sums kept in pairs have the bits of scalar ones.
+typedef double DoublePair __attribute__((vector_size(16)));
+
+// Sums of the products of K terms u, upper triangle, and of the terms with
+// the observed X and Y, each added in observation order. Row i holds the
+// products u(j) u(i), j = i ... K - 1, two at a time; the last pair of a row
+// of odd length carries a product of the zero u(K) that is never read.
+// Products of a zero term are added like any other: they change no bit of a
+// sum that is never -0.
+template <long K> struct TermSums {
+    static constexpr long PairsBefore(long row) {
+        long pairs = 0;
+        for (long i = 0; i < row; ++i)
+            pairs += (K - i + 1) / 2;
+        return pairs;
+    }
+
+    DoublePair t[PairsBefore(K)] = {};
+    DoublePair b[K] = {}; // (sum of u(i) X, sum of u(i) Y)
+
+    // u holds K + 1 terms, the last one 0.
+    void Add(const double *u, double X, double Y) {
+        const DoublePair observed = {X, Y};
+        DoublePair *sum = t;
+#pragma GCC unroll 16
+        for (long i = 0; i < K; ++i) {
+            const DoublePair ui = {u[i], u[i]};
+#pragma GCC unroll 8
+            for (long j = i; j < K; j += 2) {
+                DoublePair uj;
+                std::memcpy(&uj, u + j, sizeof uj);
+                *sum++ += uj * ui;
+            }
+            b[i] += ui * observed;
+        }
+    }
+
+    // The sum of u(j) u(i), j >= i.
+    double Product(long i, long j) const {
+        return t[PairsBefore(i) + (j - i) / 2][(j - i) % 2];
+    }
+};
+
 template <class Model>
 long FitInterleavedModel(const double *XP, const double *YP, const double *XI, const double *YI,
                          const long *count, double *params, long *paramCount, double *TX,
@@ -274,39 +335,29 @@ long FitInterleavedModel(const double *XP, const double *YP, const double *XI, c
     // While the data is finite, the X rows feed only the elements of odd
     // parameters and the Y rows only those of even ones, with the same terms:
     // both blocks receive the same products in the same order, so one
-    // triangle T of the terms serves for both.
-    double T[K * K] = {};
-    double bx[K] = {}, by[K] = {};
+    // triangle of the terms serves for both.
+    TermSums<K> sums;
     long k = 0;
     if (!equations.dense) {
         for (; k < n; ++k) {
             const double x = XI[k], y = YI[k], X = XP[k], Y = YP[k];
-            double u[K];
+            double u[K + 1];
             Model::Terms(x, y, u);
-            if (!(AllFinite(u, K) && std::isfinite(X) && std::isfinite(Y)))
+            if (!(AllFinite<K>(u) && std::isfinite(X) && std::isfinite(Y)))
                 break;
-            for (long i = 0; i < K; ++i) {
-                const double ui = u[i];
-                if (ui == 0.0)
-                    continue;
-                for (long j = i; j < K; ++j)
-                    T[i + j * K] += u[j] * ui;
-            }
-            for (long i = 0; i < K; ++i) {
-                bx[i] += u[i] * X;
-                by[i] += u[i] * Y;
-            }
+            u[K] = 0.0;
+            sums.Add(u, X, Y);
         }
         for (long i = 0; i < K; ++i) {
             for (long j = i; j < K; ++j) {
-                const double s = T[i + j * K];
+                const double s = sums.Product(i, j);
                 equations.N[2 * i + 2 * j * m] = s;
                 equations.N[2 * j + 2 * i * m] = s;
                 equations.N[(2 * i + 1) + (2 * j + 1) * m] = s;
                 equations.N[(2 * j + 1) + (2 * i + 1) * m] = s;
             }
-            equations.b[2 * i] = bx[i];
-            equations.b[2 * i + 1] = by[i];
+            equations.b[2 * i] = sums.b[i][0];
+            equations.b[2 * i + 1] = sums.b[i][1];
         }
         equations.dense = true;
     }
@@ -323,7 +374,7 @@ long FitInterleavedModel(const double *XP, const double *YP, const double *XI, c
         equations.AddDense(ay, YP[k]);
     }
     Solve(equations, params);
-    SetResiduals(n, m, XP, YP, XI, YI, params, TX, TY, sdX, sdY, PredictInterleaved<Model>);
+    SetResiduals<PredictInterleaved<Model>>(n, m, XP, YP, XI, YI, params, TX, TY, sdX, sdY);
     return 0;
 }
 

@@ -75,87 +75,22 @@ bool ExceedsRange(const char *mantissa, const char *mantissaEnd, const char *exp
     return position + (negative ? -written : written) > 0;
 }
 
-} // namespace
-
-const char *FindNumberStart(const char *text) {
-    for (; *text != '\0'; ++text)
-        if (kStart.starts[static_cast<unsigned char>(*text)])
-            return text;
-    return nullptr;
+// value, or -value when negative is set: the sign bit flipped, as negation
+// does, without a branch.
+inline double Negated(double value, bool negative) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    bits ^= static_cast<std::uint64_t>(negative) << 63;
+    std::memcpy(&value, &bits, sizeof bits);
+    return value;
 }
 
-const char *ScanNumber(const char *text, char decimalPoint, double *value) {
-    const char *p = text;
-    while (IsSpace(*p))
-        ++p;
-    bool negative = false;
-    if (*p == '+' || *p == '-')
-        negative = *p++ == '-';
-    const char *mantissa = p;
-    bool digits = false;
-    // Significant digits while they fit, for the exact short cut below.
-    std::uint64_t significand = 0;
-    int significant = 0;
-    long scale = 0; // decimal exponent of the last digit taken into significand
-    bool exact = true;
-    while (IsDigit(*p)) {
-        if (significant < 19) {
-            significand = significand * 10 + static_cast<unsigned>(*p - '0');
-            if (significand != 0)
-                ++significant;
-        } else {
-            exact = false;
-        }
-        ++p;
-        digits = true;
-    }
-    if (*p == decimalPoint && decimalPoint != '\0') {
-        ++p;
-        while (IsDigit(*p)) {
-            if (significant < 19) {
-                significand = significand * 10 + static_cast<unsigned>(*p - '0');
-                if (significand != 0)
-                    ++significant;
-                --scale;
-            } else {
-                exact = false;
-            }
-            ++p;
-            digits = true;
-        }
-    }
-    if (!digits)
-        return nullptr;
-    const char *mantissaEnd = p;
-    long written = 0;
-    if (*p == 'e' || *p == 'E') {
-        const char *q = p + 1;
-        bool negativeExponent = false;
-        if (*q == '+' || *q == '-')
-            negativeExponent = *q++ == '-';
-        if (IsDigit(*q)) {
-            while (IsDigit(*q)) {
-                if (written < 100000)
-                    written = written * 10 + (*q - '0');
-                ++q;
-            }
-            p = q;
-            scale += negativeExponent ? -written : written;
-        }
-    }
-    const char *end = p;
-
-    // Both factors exact and one rounding: the product or quotient is the
-    // correctly rounded value. Covers the usual coordinates quickly.
-    if (exact && significand <= (std::uint64_t{1} << 53) && scale >= -22 && scale <= 22 &&
-        written < 100000) {
-        const double digitsValue = static_cast<double>(significand);
-        const double result =
-            scale < 0 ? digitsValue / kPowersOfTen[-scale] : digitsValue * kPowersOfTen[scale];
-        *value = negative ? -result : result;
-        return end;
-    }
-
+// The correctly rounded value of any number of the grammar: the mantissa
+// (digits and decimal point) from mantissa to mantissaEnd, the exponent
+// part, if any, from there to end. Returns end.
+__attribute__((noinline)) const char *ConvertGeneral(const char *mantissa, const char *mantissaEnd,
+                                                     const char *end, bool negative,
+                                                     char decimalPoint, double *value) {
     // from_chars is locale-independent and correctly rounded; it only needs a
     // full stop as the decimal point. A line is at most 1022 bytes, so any
     // number fits the copy.
@@ -179,4 +114,97 @@ const char *ScanNumber(const char *text, char decimalPoint, double *value) {
                      : 0.0;
     *value = negative ? -result : result;
     return end;
+}
+
+inline const char *Scan(const char *text, char decimalPoint, double *value) {
+    const char *p = text;
+    while (IsSpace(*p))
+        ++p;
+    // Signs come in no predictable order: taken without a branch.
+    const bool negative = *p == '-';
+    p += negative | (*p == '+');
+    const char *mantissa = p;
+    // The digits are gathered into significand as they pass; it holds their
+    // value exactly while there are at most 19 of them.
+    std::uint64_t significand = 0;
+    unsigned digit;
+    while ((digit = static_cast<unsigned char>(*p) - unsigned{'0'}) <= 9) {
+        significand = significand * 10 + digit;
+        ++p;
+    }
+    long count = p - mantissa;
+    long fractionDigits = 0;
+    if (*p == decimalPoint && decimalPoint != '\0') {
+        const char *fraction = ++p;
+        while ((digit = static_cast<unsigned char>(*p) - unsigned{'0'}) <= 9) {
+            significand = significand * 10 + digit;
+            ++p;
+        }
+        fractionDigits = p - fraction;
+        count += fractionDigits;
+    }
+    if (count == 0)
+        return nullptr;
+    const char *mantissaEnd = p;
+    long written = 0;
+    bool negativeExponent = false;
+    if (*p == 'e' || *p == 'E') {
+        const char *q = p + 1;
+        if (*q == '+' || *q == '-')
+            negativeExponent = *q++ == '-';
+        if (IsDigit(*q)) {
+            while (IsDigit(*q)) {
+                if (written < 100000)
+                    written = written * 10 + (*q - '0');
+                ++q;
+            }
+            p = q;
+        }
+    }
+    const char *end = p;
+
+    // Both factors exact and one rounding: the product or quotient is the
+    // correctly rounded value. Covers the usual coordinates quickly; any
+    // other number takes the general conversion, which gives the same
+    // correctly rounded value.
+    const long scale = (negativeExponent ? -written : written) - fractionDigits;
+    if (count <= 19 && significand <= (std::uint64_t{1} << 53) && scale >= -22 && scale <= 22) {
+        const double digitsValue = static_cast<double>(significand);
+        const double result =
+            scale < 0 ? digitsValue / kPowersOfTen[-scale] : digitsValue * kPowersOfTen[scale];
+        *value = Negated(result, negative);
+        return end;
+    }
+    return ConvertGeneral(mantissa, mantissaEnd, end, negative, decimalPoint, value);
+}
+
+} // namespace
+
+const char *FindNumberStart(const char *text) {
+    for (; *text != '\0'; ++text)
+        if (kStart.starts[static_cast<unsigned char>(*text)])
+            return text;
+    return nullptr;
+}
+
+const char *ScanNumber(const char *text, char decimalPoint, double *value) {
+    return Scan(text, decimalPoint, value);
+}
+
+int ScanLineNumbers(const char *line, char decimalPoint, double values[4]) {
+    const char *p = line;
+    while (*p == ' ' || *p == '\t')
+        ++p;
+    for (int k = 0; k < 4; ++k) {
+        if (k > 0) {
+            while (!kStart.starts[static_cast<unsigned char>(*p)]) {
+                if (*p == '\0')
+                    return 2 * k;
+                ++p;
+            }
+        }
+        if ((p = Scan(p, decimalPoint, &values[k])) == nullptr)
+            return 2 * k + 1;
+    }
+    return 0;
 }

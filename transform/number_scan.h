@@ -17,4 +17,12 @@ const char *ScanNumber(const char *text, char decimalPoint, double *value);
 // null when there is none before the terminating NUL.
 const char *FindNumberStart(const char *text);
 
+// Scans the four numbers of a control point line: the first after any spaces
+// and tabs, each further one from the next character that may start a
+// number, as ScanNumber and FindNumberStart do. Returns 0 when all four were
+// converted into values; otherwise the first step that failed: 2k + 1 when
+// number k (counted from 0) could not be converted, 2k when no character
+// could start it.
+int ScanLineNumbers(const char *line, char decimalPoint, double values[4]);
+
 #endif

@@ -11,17 +11,45 @@
 
 namespace {
 
-// Writes the digits of value (below 10^20) and returns the end.
+// "00" to "99", two characters each.
+struct DigitPairs {
+    char text[200];
+    constexpr DigitPairs() : text() {
+        for (int i = 0; i < 100; ++i) {
+            text[2 * i] = static_cast<char>('0' + i / 10);
+            text[2 * i + 1] = static_cast<char>('0' + i % 10);
+        }
+    }
+};
+constexpr DigitPairs kDigitPairs;
+
+inline char *WritePair(unsigned value, char *out) {
+    std::memcpy(out, kDigitPairs.text + 2 * value, 2);
+    return out + 2;
+}
+
+// Writes the digits of value and returns the end.
 char *WriteUnsigned(std::uint64_t value, char *out) {
-    char digits[24];
-    int count = 0;
-    do {
-        digits[count++] = static_cast<char>('0' + value % 10);
-        value /= 10;
-    } while (value != 0);
-    while (count > 0)
-        *out++ = digits[--count];
-    return out;
+    if (value < 10) {
+        *out = static_cast<char>('0' + value);
+        return out + 1;
+    }
+    if (value < 100)
+        return WritePair(static_cast<unsigned>(value), out);
+    int length = 3;
+    for (std::uint64_t limit = 1000; length < 20 && value >= limit; limit *= 10)
+        ++length;
+    char *p = out + length;
+    while (value >= 100) {
+        p -= 2;
+        WritePair(static_cast<unsigned>(value % 100), p);
+        value /= 100;
+    }
+    if (value >= 10)
+        WritePair(static_cast<unsigned>(value), p - 2);
+    else
+        p[-1] = static_cast<char>('0' + value);
+    return out + length;
 }
 
 // Formats through the runtime, then puts the decimal point in place of the
@@ -37,6 +65,11 @@ std::size_t FormatWithRuntime(double value, char decimalPoint, char *out) {
         out[length - 7] = decimalPoint;
     return static_cast<std::size_t>(length);
 }
+
+constexpr std::size_t kStreamBufferBytes = 1 << 16;
+constexpr std::size_t kBatchBytes = 1 << 14;
+// Three numbers of at most 400 characters, two spaces and the line end.
+constexpr std::size_t kLongestPointLine = 3 * 400 + 3;
 
 } // namespace
 
@@ -68,25 +101,22 @@ std::size_t FormatFixed6(double value, char decimalPoint, char *out) {
             if (shift >= 63) {
                 scaled = 0; // below half a unit of the sixth decimal
             } else {
-                scaled = product >> shift;
-                const std::uint64_t rest = product & ((std::uint64_t{1} << shift) - 1);
+                // Half to even without a branch: a remainder above half, or
+                // of half with an odd quotient, carries one into it.
                 const std::uint64_t half = std::uint64_t{1} << (shift - 1);
-                if (rest > half || (rest == half && (scaled & 1) != 0))
-                    ++scaled;
+                scaled = (product + half - 1 + ((product >> shift) & 1)) >> shift;
             }
         }
     }
     char *p = out;
-    if (negative)
-        *p++ = '-';
+    *p = '-'; // kept only for a negative value, without a branch
+    p += negative;
     p = WriteUnsigned(scaled / 1000000u, p);
     *p++ = decimalPoint;
-    std::uint64_t decimals = scaled % 1000000u;
-    for (int i = 5; i >= 0; --i) {
-        p[i] = static_cast<char>('0' + decimals % 10);
-        decimals /= 10;
-    }
-    p += 6;
+    const unsigned decimals = static_cast<unsigned>(scaled % 1000000u);
+    p = WritePair(decimals / 10000, p);
+    p = WritePair(decimals / 100 % 100, p);
+    p = WritePair(decimals % 100, p);
     *p = '\0';
     return static_cast<std::size_t>(p - out);
 }
@@ -109,7 +139,7 @@ long WriteResiduals(long n, const double *TX, const double *TY, const char *path
         return 0;
     }
     // A large buffer: the point lines are most of the work for big files.
-    std::setvbuf(file, nullptr, _IOFBF, 1 << 16);
+    std::setvbuf(file, nullptr, _IOFBF, kStreamBufferBytes);
     auto fail = [&](unsigned textId) -> long {
         std::fclose(file);
         if (showMessages)
@@ -128,20 +158,33 @@ long WriteResiduals(long n, const double *TX, const double *TY, const char *path
         !put("XRi YRi PointRMS\n", 17))
         return fail(IDS_RESIDUALS_DATA_WRITE);
 
+    // The point lines are gathered and handed to the stream in pieces of
+    // whole lines, smaller than its buffer: it fills and writes its buffer at
+    // the same places as with one call per line, and a failed write shows in
+    // the same call phase.
+    char batch[kBatchBytes];
+    std::size_t batched = 0;
     for (long i = 0; i < n; ++i) {
         const double xr = TX[i];
         const double yr = TY[i];
         const double rms = std::sqrt(xr * xr + yr * yr);
-        char *p = line;
+        char *const start = batch + batched;
+        char *p = start;
         p += FormatFixed6(static_cast<float>(xr), decimalPoint, p);
         *p++ = ' ';
         p += FormatFixed6(static_cast<float>(yr), decimalPoint, p);
         *p++ = ' ';
         p += FormatFixed6(static_cast<float>(rms), decimalPoint, p);
         *p++ = '\n';
-        if (!put(line, static_cast<std::size_t>(p - line)))
-            return fail(IDS_RESIDUALS_DATA_WRITE);
+        batched += static_cast<std::size_t>(p - start);
+        if (batched > kBatchBytes - kLongestPointLine) {
+            if (!put(batch, batched))
+                return fail(IDS_RESIDUALS_DATA_WRITE);
+            batched = 0;
+        }
     }
+    if (batched > 0 && !put(batch, batched))
+        return fail(IDS_RESIDUALS_DATA_WRITE);
 
     std::memcpy(line, "Total RMS: ", 11);
     std::size_t used = 11;

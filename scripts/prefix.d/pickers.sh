@@ -63,8 +63,10 @@ ln -sfn "$removable" "$devices/r:"
 ln -sfn "$network" "$devices/n:"
 ln -sfn "$cdrom" "$devices/o:"
 ln -sfn "$data/no-medium" "$devices/q:"
+# /reg:64: a 32-bit reg.exe (the 32-bit test machine) would otherwise write
+# the 32-bit view of HKLM\Software, where Wine does not read drive types.
 for entry in m:=hd r:=floppy n:=network o:=cdrom q:=cdrom; do
-  "$WINE" reg add 'HKLM\Software\Wine\Drives' /v "${entry%%=*}" /d "${entry#*=}" /f >/dev/null 2>&1
+  "$WINE" reg add 'HKLM\Software\Wine\Drives' /v "${entry%%=*}" /d "${entry#*=}" /f /reg:64 >/dev/null 2>&1
 done
 wineserver -k 2>/dev/null || true
 wineserver -w 2>/dev/null || true

@@ -8,7 +8,7 @@ status=0
 fail() { echo "splash: $*"; status=1; }
 
 out=$(mktemp)
-(cd build/win64 && "$WINE" ortkcall.exe aboutortelan Ortelan 4.0 - "J. Smith" "Survey" >"$out" 2>/dev/null) &
+(cd "${ORTK_WIN_BUILD:-build/win64}" && "$WINE" ortkcall.exe aboutortelan Ortelan 4.0 - "J. Smith" "Survey" >"$out" 2>/dev/null) &
 caller=$!
 window=$(timeout 20 xdotool search --sync --onlyvisible --name '^About$' | head -1)
 if [ -z "$window" ]; then

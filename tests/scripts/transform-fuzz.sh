@@ -6,7 +6,8 @@ set -uo pipefail
 out=build/fuzz
 mkdir -p "$out/corpus"
 sources=(tests/fuzz/control_points_fuzz.cpp transform/number_scan.cpp transform/allocation.cpp
-  transform/control_points.cpp transform/platform_files_posix.cpp)
+  transform/control_points.cpp transform/platform_files_posix.cpp
+  transform/platform_memory_posix.cpp)
 clang++ -std=c++17 -O1 -g -I. -Iinclude -ffp-contract=off \
   -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
   "${sources[@]}" -o "$out/control_points_fuzz" || exit 1

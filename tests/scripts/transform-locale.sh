@@ -4,7 +4,7 @@
 # program started here with that environment.
 set -uo pipefail
 source scripts/wine-env.sh
-cd build/win64
+cd "${ORTK_WIN_BUILD:-build/win64}"
 output=$(ORTK_TRANSFORM_GERMAN_CHILD=1 LC_ALL=de_DE.UTF-8 timeout 300 "$WINE" ortk_win_tests.exe \
   --gtest_filter='TransformGermanLocale.*' 2>&1 | tr -d '\r')
 status=$?

@@ -8,6 +8,7 @@
 
 #include "res/resource.h"
 #include "tests/frame/captured_messages.h"
+#include "tests/frame/installed_fonts.h"
 
 namespace {
 
@@ -40,6 +41,10 @@ HFONT FontOf(HWND window) {
 } // namespace
 
 void CheckBannerBox(HWND dialog, const BoxExpectation &expected) {
+    // Whether each text fits its control depends on the fonts: the texts'
+    // Arial and the template's MS Sans Serif, which sizes the controls.
+    ASSERT_TRUE(FontInstalled("Arial"));
+    ASSERT_TRUE(FontInstalled("MS Sans Serif"));
     ASSERT_TRUE(IsWindow(dialog));
     const LONG style = GetWindowLongA(dialog, GWL_STYLE);
     EXPECT_EQ(style & (WS_POPUP | WS_SYSMENU | WS_VISIBLE), WS_POPUP | WS_VISIBLE);

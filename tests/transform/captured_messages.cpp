@@ -9,6 +9,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <unistd.h>
+
 std::vector<CapturedMessage> &CapturedMessages() {
     static std::vector<CapturedMessage> messages;
     return messages;
@@ -27,7 +29,9 @@ void ShowLineError(unsigned templateId, long number) {
 }
 
 std::string WriteTempFile(const std::string &name, const std::string &content) {
-    const std::string path = testing::TempDir() + "ortk_transform_" + name;
+    // One name per process: test runs of other builds may share the folder.
+    const std::string path =
+        testing::TempDir() + "ortk_transform_" + std::to_string(getpid()) + "_" + name;
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << content;
     return path;

@@ -9,12 +9,14 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace {
 
-std::string Format(double value) {
+std::string Format(double value, char decimalPoint = '.') {
     char out[400];
-    const std::size_t length = FormatFixed6(value, '.', out);
+    const std::size_t length = FormatFixed6(value, decimalPoint, out);
+    EXPECT_EQ(length, std::strlen(out));
     return std::string(out, length);
 }
 
@@ -24,7 +26,7 @@ std::string Printf(double value) {
     return out;
 }
 
-TEST(FormatFixed6, MatchesPrintfOnFloats) {
+TEST(FormatFixed6, MatchesPrintf) {
     std::mt19937 random(9);
     std::uniform_int_distribution<int> exponent(-60, 45);
     std::uniform_real_distribution<double> mantissa(-1, 1);
@@ -32,94 +34,72 @@ TEST(FormatFixed6, MatchesPrintfOnFloats) {
         const double value = static_cast<float>(std::ldexp(mantissa(random), exponent(random)));
         ASSERT_EQ(Format(value), Printf(value)) << value;
     }
-    for (const double value : {0.0, -0.0, 0.0078125, 0.0234375, -0.0000005, 1234.5678, 1e12, -3e38,
-                               1e-40, 0.1, 1.0 / 3.0, HUGE_VAL, -HUGE_VAL})
+    for (const double value :
+         {0.0, -0.0, 0.0078125, 0.0234375, -0.0000005, 1234.5678, 1e12, -3e38, 1e-40, 0.1,
+          1.0 / 3.0, 0x1p40, 0x1p-24, 0x1.ffffffp-21, HUGE_VAL, std::nextafter(0.0078125, 1.0)})
         EXPECT_EQ(Format(value), Printf(value)) << value;
-    EXPECT_EQ(Format(static_cast<float>(1234.5678)), "1234.567749");
-    EXPECT_EQ(Format(1234.5678), "1234.567800");
     EXPECT_EQ(Format(0.0078125), "0.007812"); // a tie goes to the even digit
-    EXPECT_EQ(Format(-0.0), "-0.000000");
-    char out[400];
-    FormatFixed6(-2.5, ',', out);
-    EXPECT_STREQ(out, "-2,500000");
+    EXPECT_EQ(Format(-2.5, ','), "-2,500000");
+    EXPECT_EQ(Format(1.0 / 3.0, ','), "0,333333");
+    EXPECT_EQ(Format(-HUGE_VAL, ','), "-inf");
 }
 
-std::string Write(long n, const double *TX, const double *TY, double sdX, double sdY,
-                  long *result) {
-    const std::string path = testing::TempDir() + "ortk_transform_report.txt";
+struct Report {
+    long result;
+    std::string text;
+    std::vector<CapturedMessage> messages;
+};
+
+Report Write(const std::string &path, const std::vector<double> &TX, const std::vector<double> &TY,
+             double sdX, double sdY, bool show = true) {
     CapturedMessages().clear();
-    *result = WriteResiduals(n, TX, TY, path.c_str(), true, sdX, sdY);
-    return ReadWholeFile(path);
+    Report r;
+    r.result = WriteResiduals(static_cast<long>(TX.size()), TX.data(), TY.data(), path.c_str(),
+                              show, sdX, sdY);
+    if (r.result == 1)
+        r.text = ReadWholeFile(path);
+    r.messages = CapturedMessages();
+    return r;
 }
 
 TEST(WriteResiduals, LaysOutEveryLine) {
-    const double TX[2] = {3, 1234.5678};
-    const double TY[2] = {4, -0.25};
-    long result = 0;
-    const std::string report = Write(2, TX, TY, 1234.5678, 0.5, &result);
-    EXPECT_EQ(result, 1);
-    const double total = std::sqrt((9.0 + 16.0 + 1234.5678 * 1234.5678 + 0.0625) / 2.0);
-    const std::string expected =
-        "Data points converted: 2\n"
-        "Residuals:\n"
-        "XRi YRi PointRMS\n"
-        "3.000000 4.000000 5.000000\n"
-        "1234.567749 -0.250000 " +
-        Printf(static_cast<float>(std::sqrt(1234.5678 * 1234.5678 + 0.0625))) +
-        "\nTotal RMS: " + Printf(static_cast<float>(total)) +
-        "\nStandard deviation in x: 1234.567800\n"
-        "Standard deviation in y: 0.500000\n";
-    EXPECT_EQ(report, expected);
-    EXPECT_TRUE(CapturedMessages().empty());
-}
-
-TEST(WriteResiduals, NoPointsGiveHeaderTotalAndDeviations) {
-    long result = 0;
-    const std::string report = Write(0, nullptr, nullptr, 0, 0, &result);
-    EXPECT_EQ(result, 1);
-    EXPECT_EQ(report, "Data points converted: 0\nResiduals:\nXRi YRi PointRMS\nTotal RMS: "
+    const std::string path = WriteTempFile("report.txt", std::string(5000, 'x'));
+    Report r = Write(path, {3, 1234.5678, 0}, {4, -0.25, 0}, 1234.5678, 0.5);
+    EXPECT_EQ(r.result, 1);
+    EXPECT_TRUE(r.messages.empty());
+    const double total = std::sqrt((9.0 + 16.0 + 1234.5678 * 1234.5678 + 0.0625) / 3.0);
+    EXPECT_EQ(r.text,
+              "Data points converted: 3\nResiduals:\nXRi YRi PointRMS\n"
+              "3.000000 4.000000 5.000000\n1234.567749 -0.250000 " +
+                  Printf(static_cast<float>(std::sqrt(1234.5678 * 1234.5678 + 0.0625))) +
+                  "\n0.000000 0.000000 0.000000\nTotal RMS: " + Printf(static_cast<float>(total)) +
+                  "\nStandard deviation in x: 1234.567800\n"
+                  "Standard deviation in y: 0.500000\n");
+    r = Write(path, {}, {}, 0, 0);
+    EXPECT_EQ(r.text, "Data points converted: 0\nResiduals:\nXRi YRi PointRMS\nTotal RMS: "
                       "0.000000\nStandard deviation in x: 0.000000\nStandard deviation in y: "
                       "0.000000\n");
 }
 
-TEST(WriteResiduals, ReplacesAnExistingReport) {
-    const std::string path = WriteTempFile("report_old.txt", std::string(5000, 'x'));
-    const double zero[1] = {0};
-    EXPECT_EQ(WriteResiduals(1, zero, zero, path.c_str(), false, 0, 0), 1);
-    EXPECT_EQ(ReadWholeFile(path).find("xx"), std::string::npos);
-}
+TEST(WriteResiduals, FailuresShowTheirMessage) {
+    const std::string missing = testing::TempDir() + "no_such_dir/report.txt";
+    Report r = Write(missing, {}, {}, 0, 0);
+    EXPECT_EQ(r.result, 0);
+    ASSERT_EQ(r.messages.size(), 1u);
+    EXPECT_EQ(r.messages[0].text, "Cannot create residuals file.");
+    EXPECT_EQ(r.messages[0].caption, "WriteResiduals");
+    EXPECT_EQ(r.messages[0].flags, 0x10u);
+    EXPECT_TRUE(Write(missing, {}, {}, 0, 0, false).messages.empty());
 
-TEST(WriteResiduals, MissingDirectoryGivesMessage2013) {
-    const std::string path = testing::TempDir() + "no_such_dir/report.txt";
-    CapturedMessages().clear();
-    EXPECT_EQ(WriteResiduals(0, nullptr, nullptr, path.c_str(), true, 0, 0), 0);
-    ASSERT_EQ(CapturedMessages().size(), 1u);
-    EXPECT_EQ(CapturedMessages()[0].text, "Cannot create residuals file.");
-    EXPECT_EQ(CapturedMessages()[0].caption, "WriteResiduals");
-    EXPECT_EQ(CapturedMessages()[0].flags, 0x10u);
-    CapturedMessages().clear();
-    EXPECT_EQ(WriteResiduals(0, nullptr, nullptr, path.c_str(), false, 0, 0), 0);
-    EXPECT_TRUE(CapturedMessages().empty());
-}
-
-TEST(WriteResiduals, FullDeviceGivesAWriteMessage) {
-    std::FILE *probe = std::fopen("/dev/full", "w");
-    if (probe == nullptr)
-        GTEST_SKIP() << "no /dev/full";
-    std::fclose(probe);
-    // Enough points to overflow the stream buffer while writing point lines.
-    std::vector<double> values(20000, 1.5);
-    CapturedMessages().clear();
-    EXPECT_EQ(WriteResiduals(20000, values.data(), values.data(), "/dev/full", true, 0, 0), 0);
-    ASSERT_EQ(CapturedMessages().size(), 1u);
-    EXPECT_EQ(CapturedMessages()[0].text, "Error while writing data into residuals file.");
-}
-
-TEST(TotalRms, IsTheRootMeanSquareLengthOverAllPoints) {
-    const double TX[3] = {3, 0, 1};
-    const double TY[3] = {4, 0, 1};
-    EXPECT_DOUBLE_EQ(TotalRms(3, TX, TY), std::sqrt(27.0 / 3.0));
-    EXPECT_EQ(TotalRms(0, TX, TY), 0.0);
+    // About 80 KB of point lines on a full device: the write fails on the way.
+    if (std::FILE *probe = std::fopen("/dev/full", "w")) {
+        std::fclose(probe);
+        r = Write("/dev/full", std::vector<double>(3000, 1.5), std::vector<double>(3000, 1.5), 0,
+                  0);
+        EXPECT_EQ(r.result, 0);
+        ASSERT_EQ(r.messages.size(), 1u);
+        EXPECT_EQ(r.messages[0].text, "Error while writing data into residuals file.");
+    }
 }
 
 } // namespace

@@ -15,7 +15,7 @@ TEST(DllPaths, ParsePathSplitsAndSetDirectoryChangesOrFailsWithoutChange) {
     EXPECT_EQ(std::string(drive) + "|" + dir + "|" + name + "|" + ext,
               "\\\\server\\share|\\data\\|roads|.tab");
 
-    auto setDirectory = LibraryExport<long(__cdecl *)(const char *)>("?SetDirectory@@YAJPEBD@Z");
+    auto setDirectory = LibraryExport<long(__cdecl *)(const char *)>(kSetDirectoryName);
     ASSERT_NE(setDirectory, nullptr);
     char saved[MAX_PATH], current[MAX_PATH];
     GetCurrentDirectoryA(MAX_PATH, saved);

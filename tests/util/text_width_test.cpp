@@ -7,6 +7,7 @@
 #include <string>
 
 #include "ortk232.h"
+#include "tests/frame/installed_fonts.h"
 #include "tests/splash/banner_probe.h"
 #include "util/text_width.h"
 
@@ -109,7 +110,9 @@ TEST_F(TextWidth, AsksForTheFontThatSizeStyleAndFaceName) {
 
 TEST_F(TextWidth, MeasuresRealTextInPointsOnTheWindowOrTheScreen) {
     // As wide and high as the text is in the font asked for, measured here;
-    // a line of 12 points is 12 points high.
+    // a line of 12 points is 12 points high (Arial's cell is the size asked
+    // for; Wine's fallback font for a missing one is not).
+    ASSERT_TRUE(FontInstalled("Arial"));
     const char text[] = "Ortelan control points";
     for (const auto &font : {std::make_pair("Arial", 12L), std::make_pair("Arial", 72L),
                              std::make_pair("Times New Roman", 18L)}) {

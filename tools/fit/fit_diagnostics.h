@@ -1,0 +1,56 @@
+// Whether a fit can be trusted: the condition of the documented normal
+// equations, the redundancy and mean error, and per point its leverage, its
+// leave-one-out residual and its studentised residual, with a flag on the
+// points that look like blunders.
+#ifndef ORTK232_TOOLS_FIT_FIT_DIAGNOSTICS_H
+#define ORTK232_TOOLS_FIT_FIT_DIAGNOSTICS_H
+
+#include "tools/fit/stable_fit.h"
+
+#include <string>
+#include <vector>
+
+// A studentised residual above this flags the point.
+constexpr double kFlagThreshold = 3.0;
+
+// Digits of the 16 that the normal equations may lose before a warning.
+constexpr double kDigitsLostWarning = 8.0;
+
+struct PointDiagnostics {
+    long line;          // line of the control points file
+    double vx, vy;      // residuals, observed minus computed
+    double leverage;    // mean of the point's two hat diagonals, 0 to 1
+    double looVx;       // residual with the fit made without this point; NaN
+    double looVy;       //   when the point alone determines part of the fit
+    double studentized; // NaN when undefined (too little redundancy)
+    bool flagged;
+};
+
+struct FitDiagnostics {
+    long model = 0;
+    long m = 0;
+    long n = 0;
+    bool stable = false;
+    long redundancy = 0;     // 2N - m
+    long rank = 0;           // of the fit's design (m when fully determined)
+    double totalRms = 0.0;   // sqrt(sum(vx^2 + vy^2) / N), as the report
+    double meanError = 0.0;  // sqrt(sum(vx^2 + vy^2) / (2N - m)); NaN without redundancy
+    double condition = 0.0;  // 2-norm condition of the documented normal matrix
+    double digitsLost = 0.0; // log10(condition)
+    std::vector<PointDiagnostics> points;
+    std::vector<long> flaggedLines;
+    std::vector<std::string> warnings;
+};
+
+// Diagnoses the fit whose residuals are vx, vy (observed minus computed, one
+// per point). stable tells which fit made them: with stable, fit is the
+// stable fit (its system gives the hat matrix); without, the documented fit
+// made them, and fit may be null.
+FitDiagnostics DiagnoseFit(long model, const ControlPointArrays &points, const double *vx,
+                           const double *vy, bool stable, const StableFit *fit);
+
+// The leave-one-out residual of a point from its residual e and hat block H:
+// (I - H)^-1 e. False (and NaN) when I - H is singular to working precision.
+bool LeaveOneOut(const HatBlock &h, double ex, double ey, double *looX, double *looY);
+
+#endif

@@ -1,0 +1,24 @@
+// The residual map as SVG: the control points at their old coordinates, each
+// with its residual drawn as an arrow at a stated exaggeration, coloured by
+// its length, flagged points labelled with their line number.
+#ifndef ORTK232_TOOLS_FIT_RESIDUAL_PLOT_H
+#define ORTK232_TOOLS_FIT_RESIDUAL_PLOT_H
+
+#include "tools/fit/fit_diagnostics.h"
+
+#include <string>
+
+// Above this many points the map draws an even sample of them, and every
+// flagged one, and says so.
+constexpr long kMaxPlottedPoints = 20000;
+
+std::string ResidualPlotSvg(const ControlPointArrays &points, const FitDiagnostics &diagnostics);
+
+// Writes the map to path; false when the file cannot be written.
+bool WriteResidualPlot(const char *path, const ControlPointArrays &points,
+                       const FitDiagnostics &diagnostics);
+
+// 1, 2 or 5 times a power of ten, the largest not above value (value > 0).
+double NiceFloor(double value);
+
+#endif

@@ -1,0 +1,8 @@
+# The stable fit, its diagnostics and its JSON and SVG outputs: portable code
+# of the ortk-fit tool, for the native build and for ortk-fit.exe alike.
+# ORTK_FIT_TOOL_SOURCES builds the static library ortk_fit_tool; a program
+# links it before ortk_core.
+set(ORTK_FIT_TOOL_SOURCES tools/fit/stable_fit.cpp tools/fit/fit_diagnostics.cpp
+  tools/fit/fit_json.cpp tools/fit/residual_plot.cpp tools/fit/fit_command.cpp)
+set(ORTK_FIT_TOOL_TEST_SOURCES tests/tools/fit_test_points.cpp tests/tools/stable_fit_test.cpp
+  tests/tools/fit_diagnostics_test.cpp tests/tools/fit_outputs_test.cpp)
