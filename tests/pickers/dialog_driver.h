@@ -6,48 +6,33 @@
 
 #include <windows.h>
 
-#include "tests/frame/captured_messages.h"
-#include "tests/frame/file_bytes.h"
-
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "tests/frame/captured_messages.h"
 
 using Lines = std::vector<std::string>;
 
 // A top-level window of the test's own, passed as the host's window.
 HWND TestOwner();
-
-// Calls show (which opens a modal dialog) while user acts on the dialog with
-// the caption as soon as it is visible; the dialog is cancelled should user
-// leave it open. Returns whether the dialog was found.
-bool Drive(const std::string &caption, const std::function<void(HWND)> &user,
+// Makes m:\ current, then calls show (which opens a modal dialog) while user
+// acts on the dialog with the caption; a dialog left open is cancelled.
+void Drive(const std::string &caption, const std::function<void(HWND)> &user,
            const std::function<void()> &show);
-
 // Tree items (id 1013) in display order: two spaces per level, the text,
 // "(open)" or "(closed)" for the image and "+" when expanded.
 Lines TreeLines(HWND dialog);
-// Selects a folder of the tree and double-clicks its label.
-void OpenFolder(HWND dialog, const std::string &text);
-// Picks a drive in the drive list (id 1012) as a person would.
-void ChooseDrive(HWND dialog, const char *drive);
-// The entries of a list box or a combo box; a combo box's selection is
-// marked with "*".
+// Double-clicks one folder after the other of a path ("m:\\maps\\", or one
+// below the open folder), as a person would; "x:" picks a drive instead.
+void Open(HWND dialog, const std::string &path);
+// The test tree's deepest folder, 250 characters with m:\.
+std::string DeepPath();
+// The entries of a list or combo box; a combo box's selection marked "*".
 Lines Items(HWND dialog, int id);
-void SelectItems(HWND dialog, int id, const std::vector<int> &indices);
-void DoubleClickItem(HWND dialog, int id, int index);
-void Click(HWND dialog, int id);
-
-// One control of a dialog, in z-order: id, class, text, rectangle in dialog
-// units and style (WS_CHILD left out).
-struct ControlRow {
-    int id;
-    const char *className;
-    const char *text;
-    int x, y, width, height;
-    DWORD style;
-};
-// One line per difference between the dialog's controls and the rows.
-Lines CompareControls(HWND dialog, const std::vector<ControlRow> &rows);
+// Selects exactly these entries of a list box.
+void Select(HWND dialog, int list, const std::vector<int> &indices);
+// Sends the control's notification (a click by default) to the dialog.
+void Notify(HWND dialog, int id, WORD code = BN_CLICKED);
 
 #endif

@@ -1,3 +1,2 @@
 list(APPEND ORTK_GUI_TEST_SOURCES tests/pickers/dialog_driver.cpp
   tests/pickers/select_directory_test.cpp tests/pickers/select_tables_test.cpp)
-list(APPEND ORTK_DLL_TEST_SOURCES tests/pickers/dll_pickers_test.cpp)

@@ -1,28 +1,9 @@
-// Reading back what a banner box shows, and the display helpers of the GUI
-// tests: host windows, a message pump and screenshots.
+// Display helpers of the GUI tests: host windows, a message pump, dialogs of
+// a thread and screenshots.
 #ifndef ORTK232_TESTS_SPLASH_BANNER_PROBE_H
 #define ORTK232_TESTS_SPLASH_BANNER_PROBE_H
 
 #include <windows.h>
-
-#include <string>
-#include <vector>
-
-// What the caller passed and what the box should therefore show.
-struct BoxExpectation {
-    bool about;
-    bool halcyra;
-    std::string title;
-    std::string organisation;
-    std::string userLine;
-};
-
-// Frame and place of the box, then text, font and visibility of every
-// control and the banner picture, from one table.
-void CheckBannerBox(HWND dialog, const BoxExpectation &expected);
-
-// The distinct fonts of the box's own that its controls carry.
-std::vector<HFONT> BoxFonts(HWND dialog);
 
 // A visible dialog window of the given thread, or null.
 HWND FindThreadDialog(DWORD threadId);
