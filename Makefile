@@ -35,8 +35,11 @@ dist: win32 win64
 demo: native win64
 	@bash scripts/demo.sh
 
+# The time make started, for the run time that check.sh prints at its end.
+ORTK_CHECK_STARTED := $(shell date +%s)
+
 check: native native-san win32 win64 dist
-	@bash scripts/check.sh
+	@ORTK_CHECK_STARTED=$(ORTK_CHECK_STARTED) bash scripts/check.sh
 
 # make check on a freshly debootstrapped Debian 12, as root in a chroot.
 check-clean:

@@ -4,6 +4,7 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 source scripts/wine-env.sh
+tests_started=$(date +%s)
 
 passed=0
 failed=0
@@ -24,29 +25,16 @@ suite native ctest --test-dir build/native --output-on-failure
 suite native-sanitizers ctest --test-dir build/native-san --output-on-failure
 suite exports bash scripts/check-exports.sh
 
-# The Windows programs need a display for their dialogs and one wineserver
-# kept alive for the whole run.
-display=":$((90 + RANDOM % 100))"
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-export DISPLAY=$display
-trap 'wineserver -k 2>/dev/null; kill $xvfb_pid 2>/dev/null' EXIT
-sleep 1
-wine_prefix_ready
-bash scripts/prepare-prefix.sh
-wineserver -p >/dev/null 2>&1
-# The first program starts the prefix's services (and the desktop), which live
-# as long as the server: start them here, detached from any test's output
-# pipe, or ctest would wait on them.
-"$WINE" cmd /c exit >/dev/null 2>&1
-mkdir -p build/screenshots
-export ORTK_SCREENSHOTS="$(pwd)/build/screenshots"
-suite windows ctest --test-dir build/win64 --output-on-failure --timeout 600
-for script in tests/scripts/*.sh; do
-  [ -e "$script" ] && suite "$(basename "$script" .sh)" bash "$script"
-done
+# The Windows programs and the session scripts of tests/scripts, on a private
+# display with one wineserver kept alive for the whole run.
+suite windows bash scripts/run-windows-tests.sh
 suite win32 bash scripts/check-win32.sh
 suite dist bash scripts/check-dist.sh
 
 echo "suites: $passed passed, $failed failed"
+# make check passes the time it started, before its builds.
+now=$(date +%s)
+duration() { echo "$((($2 - $1) / 60)) min $((($2 - $1) % 60)) s"; }
+echo "tests ran for $(duration "$tests_started" "$now")," \
+  "make check for $(duration "${ORTK_CHECK_STARTED:-$tests_started}" "$now")"
 [ "$failed" -eq 0 ]

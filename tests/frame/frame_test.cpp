@@ -15,121 +15,65 @@ extern "C" long __cdecl SetDirectoryImpl(const char *);
 
 namespace {
 
-class OwnerWindowScope {
-  public:
-    explicit OwnerWindowScope(HWND owner) : saved_(g_ownerWindow) { g_ownerWindow = owner; }
-    ~OwnerWindowScope() { g_ownerWindow = saved_; }
-
-  private:
-    HWND saved_;
-};
-
-HWND FakeWindow(UINT_PTR value) {
-    return reinterpret_cast<HWND>(value);
-}
-
-TEST(ApplicationObject, InitInstanceStoredTheModuleHandle) {
+TEST(ModuleState, ExportsRunUnderTheLibraryStateAndGiveTheHostsBack) {
     EXPECT_EQ(g_moduleInstance, GetModuleHandleA(nullptr));
     ASSERT_NE(AfxGetApp(), nullptr);
-    EXPECT_EQ(AfxGetApp()->m_pszAppName, nullptr);
-}
-
-TEST(ModuleStateGuard, ExportRunsUnderTheLibraryStateAndRestoresTheHost) {
+    EXPECT_EQ(AfxGetStaticModuleState()->m_hCurrentResourceHandle, g_moduleInstance);
     AFX_MODULE_STATE host = {nullptr, nullptr};
     AFX_MAINTAIN_STATE2 hostState(&host);
     AFX_MODULE_STATE *inside = nullptr;
-    const long result = RunExport(0L, [&] {
-        inside = AfxGetModuleState();
-        return 7L;
-    });
-    EXPECT_EQ(result, 7);
+    HINSTANCE resources = nullptr;
+    EXPECT_EQ(RunExport(0L,
+                        [&] {
+                            inside = AfxGetModuleState();
+                            resources = AfxGetResourceHandle();
+                            return 7L;
+                        }),
+              7);
     EXPECT_EQ(inside, AfxGetStaticModuleState());
+    EXPECT_EQ(resources, g_moduleInstance);
     EXPECT_EQ(AfxGetModuleState(), &host);
-}
-
-TEST(ModuleStateGuard, ExceptionBecomesTheFailureResultAndStateIsRestored) {
-    AFX_MODULE_STATE host = {nullptr, nullptr};
-    AFX_MAINTAIN_STATE2 hostState(&host);
-    const long result =
-        RunExport(-1L, []() -> long { throw std::runtime_error("inside an export"); });
-    EXPECT_EQ(result, -1);
-    EXPECT_EQ(AfxGetModuleState(), &host);
-}
-
-TEST(ModuleStateGuard, EarlyReturnsOfExportsLeaveTheHostStateAsFound) {
-    AFX_MODULE_STATE host = {nullptr, nullptr};
-    AFX_MAINTAIN_STATE2 hostState(&host);
+    // An exception becomes the failure result; early returns of exports
+    // leave the host's state as found too.
+    EXPECT_EQ(RunExport(-1L, []() -> long { throw std::runtime_error("inside an export"); }), -1);
+    RunVoidExport([] { throw 1; });
     ParsePath(nullptr, nullptr, nullptr, nullptr, nullptr);
-    EXPECT_EQ(AfxGetModuleState(), &host);
+    // With any output missing nothing is written, the others included.
+    char drive[8] = "-", dir[8] = "-", ext[8] = "-";
+    ParsePath("c:\\maps\\roads.tab", drive, dir, nullptr, ext);
+    EXPECT_EQ(std::string(drive) + dir + ext, "---");
     EXPECT_EQ(SetDirectoryImpl(nullptr), -1);
     EXPECT_EQ(AfxGetModuleState(), &host);
 }
 
-TEST(ModuleStateGuard, LibraryResourcesResolveThroughTheLibraryState) {
-    EXPECT_EQ(AfxGetStaticModuleState()->m_hCurrentResourceHandle, g_moduleInstance);
-    RunVoidExport([] { EXPECT_EQ(AfxGetResourceHandle(), g_moduleInstance); });
-}
-
-TEST(ShowMessage, LoadsTextAndCaptionAndPassesFlagsToTheOwner) {
-    OwnerWindowScope owner(FakeWindow(0x1234));
+TEST(Messages, TextCaptionFlagsAndTheLatestOwnerReachTheBox) {
+    const HWND saved = g_ownerWindow;
+    const HWND owner = reinterpret_cast<HWND>(0x1234);
     MessageCapture capture;
+    g_ownerWindow = owner;
     ShowMessage(IDS_NO_TY_ARRAY, IDS_CALCULATE_TRANSFORM_PARAMS, kMessageErrorIcon);
+    ShowLineError(IDS_LINE_MISSING_X_OLD, 17);
+    ShowLineError(IDS_LINE_NO_X_NEW, LONG_MAX);
+    ShowLineError(IDS_LINE_NO_Y_OLD, LONG_MIN);
+    ShowLineError(2008, 5); // no such row: an empty template
+    g_ownerWindow = nullptr;
     ShowMessage(IDS_DRIVE_NOT_AVAILABLE, IDS_WARNING, kMessageWarningIcon);
-    ASSERT_EQ(capture.messages().size(), 2u);
-    const CapturedMessage first = capture.messages()[0];
-    EXPECT_EQ(first.owner, FakeWindow(0x1234));
-    EXPECT_EQ(first.text, "Out of memory: cannot allocate TY array.");
-    EXPECT_EQ(first.caption, "CalculateTransformParams");
-    EXPECT_EQ(first.flags, 0x10u);
-    EXPECT_EQ(capture.messages()[1].text, "Selected drive is not available.");
-    EXPECT_EQ(capture.messages()[1].caption, "Warning");
-    EXPECT_EQ(capture.messages()[1].flags, 0x30u);
-}
-
-TEST(ShowMessage, FollowsTheLatestOwnerAndAllowsNone) {
-    MessageCapture capture;
-    {
-        OwnerWindowScope owner(nullptr);
-        ShowMessage(IDS_WARNING, IDS_WARNING, 0);
+    g_ownerWindow = saved;
+    const char *const expected[] = {
+        "Out of memory: cannot allocate TY array.|CalculateTransformParams|16",
+        "Error in line 17 of input data file: missing x_old coordinate|ReadControlPoints|0",
+        "Error in line 2147483647 of input data file: x_new not found|ReadControlPoints|0",
+        "Error in line -2147483648 of input data file: y_old not found|ReadControlPoints|0",
+        "|ReadControlPoints|0",
+        "Selected drive is not available.|Warning|48",
+    };
+    const std::vector<CapturedMessage> shown = capture.messages();
+    ASSERT_EQ(shown.size(), 6u);
+    for (size_t i = 0; i < shown.size(); ++i) {
+        EXPECT_EQ(shown[i].text + "|" + shown[i].caption + "|" + std::to_string(shown[i].flags),
+                  expected[i]);
+        EXPECT_EQ(shown[i].owner, i < 5 ? owner : nullptr) << i;
     }
-    {
-        OwnerWindowScope ownerA(FakeWindow(0xA));
-        OwnerWindowScope ownerB(FakeWindow(0xB));
-        ShowMessage(IDS_WARNING, IDS_WARNING, 0);
-    }
-    ASSERT_EQ(capture.messages().size(), 2u);
-    EXPECT_EQ(capture.messages()[0].owner, nullptr);
-    EXPECT_EQ(capture.messages()[1].owner, FakeWindow(0xB));
 }
-
-struct LineCase {
-    unsigned templateId;
-    long number;
-    const char *text;
-};
-
-class ShowLineErrorTable : public testing::TestWithParam<LineCase> {};
-
-TEST_P(ShowLineErrorTable, FormatsTheNumberUnderTheFixedCaption) {
-    OwnerWindowScope owner(FakeWindow(0x77));
-    MessageCapture capture;
-    ShowLineError(GetParam().templateId, GetParam().number);
-    ASSERT_EQ(capture.messages().size(), 1u);
-    const CapturedMessage shown = capture.messages()[0];
-    EXPECT_EQ(shown.text, GetParam().text);
-    EXPECT_EQ(shown.caption, "ReadControlPoints");
-    EXPECT_EQ(shown.flags, 0u);
-    EXPECT_EQ(shown.owner, FakeWindow(0x77));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Templates, ShowLineErrorTable,
-    testing::Values(
-        LineCase{2018, 17, "Error in line 17 of input data file: missing x_old coordinate"},
-        LineCase{2024, 1, "Error in line 1 of input data file: missing y_new coordinate"},
-        LineCase{2021, LONG_MAX, "Error in line 2147483647 of input data file: x_new not found"},
-        LineCase{2019, LONG_MIN, "Error in line -2147483648 of input data file: y_old not found"},
-        // A template id without a row formats an empty template.
-        LineCase{2008, 5, ""}));
 
 } // namespace

@@ -1,4 +1,2 @@
-list(APPEND ORTK_WIN_TEST_SOURCES tests/pickers/dialog_driver.cpp tests/pickers/template_test.cpp)
-list(APPEND ORTK_GUI_TEST_SOURCES tests/pickers/dialog_driver.cpp tests/pickers/drive_tree_test.cpp
+list(APPEND ORTK_GUI_TEST_SOURCES tests/pickers/dialog_driver.cpp
   tests/pickers/select_directory_test.cpp tests/pickers/select_tables_test.cpp)
-list(APPEND ORTK_DLL_TEST_SOURCES tests/pickers/dll_pickers_test.cpp)

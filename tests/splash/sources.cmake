@@ -1,4 +1,2 @@
 list(APPEND ORTK_NATIVE_TEST_SOURCES tests/splash/banner_text_test.cpp)
-list(APPEND ORTK_GUI_TEST_SOURCES tests/splash/banner_probe.cpp tests/splash/splash_screen_test.cpp
-  tests/splash/about_box_test.cpp)
-list(APPEND ORTK_DLL_TEST_SOURCES tests/splash/dll_splash_test.cpp)
+list(APPEND ORTK_GUI_TEST_SOURCES tests/splash/banner_probe.cpp tests/splash/banner_box_test.cpp)
