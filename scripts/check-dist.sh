@@ -194,6 +194,12 @@ if [ $run = 0 ]; then
   exit
 fi
 
+# The soak opens the splash screen and the About box, so the programs below
+# run on a display of their own, set before the first of them starts Wine's
+# desktop.
+trap stop_private_display EXIT
+start_private_display || { echo "check-dist: Xvfb did not start"; exit 1; }
+
 # The 64-bit clients run, from the package folder, beside the packaged DLL.
 wine_prefix_ready
 for kind in mingw-c mingw-cpp msvc-c msvc-cpp; do

@@ -22,17 +22,8 @@ else
   items=("$@")
 fi
 
-# Xvfb picks a free display itself and writes its number once it is ready.
-display_file=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
-xvfb_pid=$!
-trap 'wineserver -k 2>/dev/null; kill $xvfb_pid 2>/dev/null; rm -f "$display_file"' EXIT
-for _ in $(seq 100); do
-  [ -s "$display_file" ] && break
-  sleep 0.1
-done
-[ -s "$display_file" ] || { echo "run-windows-tests: Xvfb did not start"; exit 1; }
-export DISPLAY=":$(head -1 "$display_file")"
+trap stop_private_display EXIT
+start_private_display || { echo "run-windows-tests: Xvfb did not start"; exit 1; }
 wine_prefix_ready
 # Preparing the prefix takes half a minute: done again only when the scripts
 # that prepare it have changed since the last time.

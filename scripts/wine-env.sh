@@ -14,3 +14,25 @@ wine_prefix_ready() {
     wineserver -w
   fi
 }
+
+# Starts Xvfb on a display number it picks itself and exports DISPLAY. The
+# caller stops it (and the wineserver that used it) with stop_private_display,
+# usually from its EXIT trap.
+start_private_display() {
+  private_display_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$private_display_file" \
+    >/dev/null 2>&1 &
+  private_xvfb_pid=$!
+  for _ in $(seq 100); do
+    [ -s "$private_display_file" ] && break
+    sleep 0.1
+  done
+  [ -s "$private_display_file" ] || return 1
+  export DISPLAY=":$(head -1 "$private_display_file")"
+}
+
+stop_private_display() {
+  wineserver -k 2>/dev/null
+  [ -n "${private_xvfb_pid:-}" ] && kill "$private_xvfb_pid" 2>/dev/null
+  rm -f "${private_display_file:-}"
+}
