@@ -133,20 +133,18 @@ TEST(ReadControlPoints, ReadsLinesWithPointsAndStopsAtTheFirstBadOne) {
     // NUL, and after 1022 bytes, the longest line the reader takes.
     const char *bad[] = {"x 1 2 3 4", "1",         "1 -",       "1 2",       "1 2 .",
                          "1 2 3",     "1 2 3 +e4", "1 2 3 4\n", "1 2\0 3 4", "1 2 3 4"};
-    const char *what[] = {
-        "3 of input data file: missing x_old", "3 of input data file: y_old not",
-        "3 of input data file: missing y_old", "3 of input data file: x_new not",
-        "3 of input data file: missing x_new", "3 of input data file: y_new not",
-        "3 of input data file: missing y_new", "4 of input data file: missing x_old",
-        "3 of input data file: x_new not",     "4 of input data file: missing x_old"};
+    const char *what[] = {"3missing x_old", "3y_old not",    "3missing y_old", "3x_new not",
+                          "3missing x_new", "3y_new not",    "3missing y_new", "4missing x_old",
+                          "3x_new not",     "4missing x_old"};
     for (int k = 0; k < 10; ++k) {
         std::string text =
             "10 20 30 40\n5 6 7 8\n" + std::string(bad[k], k == 8 ? 9 : std::strlen(bad[k]));
         text += k == 8 ? "\n" : k == 9 ? std::string(1015, ' ') + "\n" : "\n";
         std::string messages;
         EXPECT_EQ(Read(WriteTempFile("p.txt", text), &messages), std::vector<double>{-1});
-        EXPECT_EQ(messages.substr(0, 35 + std::strlen(what[k])),
-                  "0 ReadControlPoints: Error in line " + std::string(what[k]));
+        EXPECT_EQ(messages.substr(0, 56 + std::strlen(what[k])),
+                  "0 ReadControlPoints: Error in line " + std::string(what[k], 1) +
+                      " of input data file: " + (what[k] + 1));
     }
 }
 
@@ -192,20 +190,17 @@ TEST(ReadControlPoints, FilesThatCannotBeReadAndFailedAllocations) {
     // 40 points: a block of 16 records, one of 32, then XP, YP, XI and YI.
     const std::string paths[] = {testing::TempDir() + "no_such_file.txt", testing::TempDir(),
                                  WriteTempFile("alloc.txt", text)};
-    const char *what[] = {"Cannot locate control points file.",
-                          "Cannot open control points file.",
-                          "Out of memory: cannot allocate control point.",
-                          "Out of memory: cannot allocate control point.",
-                          "Out of memory: cannot allocate XP array.",
-                          "Out of memory: cannot allocate YP array.",
-                          "Out of memory: cannot allocate XI array.",
-                          "Out of memory: cannot allocate YI array."};
+    const char *what[] = {"locate",   "open",     "control point", "control point",
+                          "XP array", "YP array", "XI array",      "YI array"};
     for (int k = 0; k < 8; ++k) {
         FailWorkingAllocation(k < 2 ? 0 : k - 1);
         EXPECT_EQ(Read(paths[std::min(k, 2)]), std::vector<double>{-1});
         FailWorkingAllocation(k < 2 ? 0 : k - 1);
         EXPECT_EQ(Read(paths[std::min(k, 2)], &(messages = "")), std::vector<double>{-1});
-        EXPECT_EQ(messages, "16 ReadControlPoints: " + std::string(what[k]));
+        const std::string w = what[k];
+        EXPECT_EQ(messages,
+                  "16 ReadControlPoints: " + (k < 2 ? "Cannot " + w + " control points file."
+                                                    : "Out of memory: cannot allocate " + w + "."));
     }
     FailWorkingAllocation(7);
     EXPECT_EQ(Read(paths[2])[156], 39.0);

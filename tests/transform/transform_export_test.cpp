@@ -15,7 +15,6 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
-#include <vector>
 
 extern "C" long __cdecl CalculateTransformParams(HWND hwndOwner, const char *controlPointsFile,
                                                  long transformType, long *paramCount,
@@ -37,8 +36,8 @@ std::string TempPath(const std::string &name) {
 struct Call {
     long result, count = -7;
     double params[21];
-    std::string report;
-    std::vector<std::string> boxes; // "caption: text flags" of each box, "(other owner)" marked
+    std::string report,
+        boxes; // "caption: text flags" of each box, "(other owner)" marked, '|' between
 };
 
 // One call of the six-point affine example, or with points null of the path
@@ -55,8 +54,9 @@ Call CallExport(long show = 0, const char *points = kAffineSix,
     c.result =
         CalculateTransformParams(kOwner, cp.c_str(), 3, &c.count, c.params, report.c_str(), show);
     for (const CapturedMessage &m : capture->messages())
-        c.boxes.push_back((m.owner == kOwner ? "" : "(other owner) ") + m.caption + ": " + m.text +
-                          " " + std::to_string(m.flags));
+        c.boxes += (c.boxes.empty() ? "" : "|") +
+                   std::string(m.owner == kOwner ? "" : "(other owner) ") + m.caption + ": " +
+                   m.text + " " + std::to_string(m.flags);
     capture.reset();
     c.report = FileBytes(report);
     return c;
@@ -73,33 +73,23 @@ TEST(CalculateTransformParams, WritesTheReportInTextModeAndShowsMessagesOnlyWhen
     GetTempPathA(MAX_PATH, folder);
     folder[lstrlenA(folder) - 1] = '\0'; // FindFirstFileA wants no trailing backslash
     CreateDirectoryA(TempPath("report_folder").c_str(), nullptr);
-    const struct {
-        const char *points;
-        std::string report, cp;
-        std::vector<std::string> boxes;
-    } rows[] = {{nullptr,
-                 TempPath("r.txt"),
-                 TempPath("none.txt"),
-                 {"ReadControlPoints: Cannot locate control points file. 16"}},
-                {nullptr,
-                 TempPath("r.txt"),
-                 folder,
-                 {"ReadControlPoints: Cannot open control points file. 16"}},
-                {"1 2 3 4\r\n5 6 7 8\r\n1 2 3\r\n",
-                 TempPath("r.txt"),
-                 TempPath("points.txt"),
-                 {"ReadControlPoints: Error in line 3 of input data file: y_new not found 0"}},
-                {kAffineSix,
-                 TempPath("report_folder"),
-                 TempPath("points.txt"),
-                 {"WriteResiduals: Cannot create residuals file. 16",
-                  "CalculateTransformParams: Cannot create file to store residuals 16"}}};
+    // Points (null: the file as it is), report and points file names (""
+    // for the temporary folder itself), and the boxes shown with showMessages 1.
+    const char *rows[][4] = {
+        {nullptr, "r.txt", "none.txt", "ReadControlPoints: Cannot locate control points file. 16"},
+        {nullptr, "r.txt", "", "ReadControlPoints: Cannot open control points file. 16"},
+        {"1 2 3 4\r\n5 6 7 8\r\n1 2 3\r\n", "r.txt", "points.txt",
+         "ReadControlPoints: Error in line 3 of input data file: y_new not found 0"},
+        {kAffineSix, "report_folder", "points.txt",
+         "WriteResiduals: Cannot create residuals file. 16|"
+         "CalculateTransformParams: Cannot create file to store residuals 16"}};
     for (const auto &row : rows) {
         for (const long show : {1L, 0L, 2L, -1L}) {
-            const Call c = CallExport(show, row.points, row.report, row.cp);
+            const Call c =
+                CallExport(show, row[0], TempPath(row[1]), *row[2] ? TempPath(row[2]) : folder);
             EXPECT_EQ(c.result, 0);
-            EXPECT_EQ(c.boxes, show == 1 ? row.boxes : std::vector<std::string>()) << row.cp;
-            EXPECT_EQ(c.count, row.report == TempPath("report_folder") ? 6 : -7);
+            EXPECT_EQ(c.boxes, show == 1 ? row[3] : "") << row[2];
+            EXPECT_EQ(c.count, row[0] == kAffineSix ? 6 : -7);
         }
     }
     long count = -7;
