@@ -64,6 +64,13 @@ struct Usage {
     int windows;
 };
 
+// A window callback is stdcall on 32-bit Windows: a named CALLBACK, not a
+// lambda, which would be cdecl there.
+BOOL CALLBACK CountWindow(HWND, LPARAM count) {
+    ++*reinterpret_cast<int *>(count);
+    return TRUE;
+}
+
 // Private bytes also as the committed private pages, and GDI objects through
 // the handle table, which Wine accepts without the generation bits: Wine
 // reports neither.
@@ -84,10 +91,7 @@ Usage Measure(const char *when) {
     for (ULONG_PTR value = 1; u.gdi == 0 && value < 0x10000; ++value)
         u.gdi += GetObjectType(reinterpret_cast<HGDIOBJ>(value)) != 0;
     u.user = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND, LPARAM n) -> BOOL { return ++*reinterpret_cast<int *>(n) > 0; },
-        reinterpret_cast<LPARAM>(&u.windows));
+    EnumThreadWindows(GetCurrentThreadId(), CountWindow, reinterpret_cast<LPARAM>(&u.windows));
     std::printf("%-22s private bytes %lld (committed private %lld)  handles %lu  GDI objects %lu  "
                 "USER objects %lu  thread windows %d\n",
                 when, u.privateUsage, u.committed, u.handles, u.gdi, u.user, u.windows);
