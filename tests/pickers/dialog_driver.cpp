@@ -13,6 +13,14 @@ HWND TestOwner() {
     return owner;
 }
 
+void ExpectOneDriveWarning(const MessageCapture &capture) {
+    ASSERT_EQ(capture.messages().size(), 1u);
+    const CapturedMessage warning = capture.messages()[0];
+    EXPECT_EQ(warning.owner, TestOwner());
+    EXPECT_EQ(warning.text + "|" + warning.caption, "Selected drive is not available.|Warning");
+    EXPECT_EQ(warning.flags, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
+}
+
 void Drive(const std::string &caption, const std::function<void(HWND)> &user,
            const std::function<void()> &show) {
     ASSERT_EQ(_chdir("m:\\"), 0) << "the test prefix lacks drive m:";

@@ -32,6 +32,9 @@ std::string DeepPath();
 Lines Items(HWND dialog, int id);
 // Selects exactly these entries of a list box.
 void Select(HWND dialog, int list, const std::vector<int> &indices);
+// Checks that exactly one message was shown: the warning that a drive is not
+// available, owned by the host's window.
+void ExpectOneDriveWarning(const MessageCapture &capture);
 // Sends the control's notification (a click by default) to the dialog.
 void Notify(HWND dialog, int id, WORD code = BN_CLICKED);
 

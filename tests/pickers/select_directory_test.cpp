@@ -79,11 +79,7 @@ TEST(SelectDirectory, WalksFoldersAndDrivesAndReturnsTheLastOpened) {
     GetCurrentDirectoryA(MAX_PATH, current);
     EXPECT_STRCASEEQ(current, (DeepPath() + "fits8dir").c_str());
     EXPECT_EQ(g_ownerWindow, TestOwner());
-    ASSERT_EQ(capture.messages().size(), 1u);
-    const CapturedMessage warning = capture.messages()[0];
-    EXPECT_EQ(warning.owner, TestOwner());
-    EXPECT_EQ(warning.text + "|" + warning.caption, "Selected drive is not available.|Warning");
-    EXPECT_EQ(warning.flags, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
+    ExpectOneDriveWarning(capture);
 }
 
 TEST(SelectDirectory, SizeCutsTheResultCancellingGivesNothingAndFailedStartsMinusOne) {

@@ -89,11 +89,7 @@ TEST(SelectMultipleTables, GathersTablesFromFoldersAndDrivesIntoTheListFile) {
     EXPECT_EQ(FileBytes(listFile), "m:\\data\\parcels.tab\r\nm:\\caf\xe9 m\xfcller\\stra\xdf"
                                    "e.tab\r\nr:\\field data\\wells.tab\r\n" +
                                        DeepPath() + "fits9.tab\r\n");
-    ASSERT_EQ(capture.messages().size(), 1u);
-    const CapturedMessage warning = capture.messages()[0];
-    EXPECT_EQ(warning.owner, TestOwner());
-    EXPECT_EQ(warning.text + "|" + warning.caption, "Selected drive is not available.|Warning");
-    EXPECT_EQ(warning.flags, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
+    ExpectOneDriveWarning(capture);
 }
 
 TEST(SelectMultipleTables, UnwritableListFileWarnsTheDialogAndEndsAsCancelled) {
