@@ -1,17 +1,15 @@
 #!/usr/bin/env python3
-"""Writes generated control points files for the transform tests and the
-benchmark: python3 make_points.py OUTFILE COUNT SEED [STYLE]
-
-Points follow a mildly non-linear map from a local grid to projected
-coordinates, with noise, so that every model has residuals. STYLE 'plain'
-writes tab-separated numbers with LF; 'mixed' varies separators, line ends,
-signs, exponents and exact zeros from line to line."""
-import math
-import random
-import sys
+# Writes generated control points files for the transform tests and the
+# benchmark: python3 make_points.py OUTFILE COUNT SEED [STYLE]
+#
+# Points follow a mildly non-linear map from a local grid to projected
+# coordinates, with noise, so that every model has residuals. STYLE 'plain'
+# writes tab-separated numbers with LF; 'mixed' varies separators, line ends,
+# signs, exponents and exact zeros from line to line.
+import math, random, sys
 
 path, count, seed = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
-mixed = len(sys.argv) > 4 and sys.argv[4] == "mixed"
+mixed = sys.argv[4:] == ["mixed"]
 rnd = random.Random(seed)
 scale = rnd.choice([1.0, 25.0, 0.001, 1000.0])
 e0, n0, ang = rnd.uniform(-5e5, 5e5), rnd.uniform(0, 6e6), rnd.uniform(-0.5, 0.5)
@@ -19,8 +17,7 @@ c, s, span = math.cos(ang), math.sin(ang), rnd.choice([10.0, 500.0, 2e4])
 out = []
 for i in range(count):
     x, y = rnd.uniform(-span, span), rnd.uniform(-span, span)
-    if mixed and rnd.random() < 0.05:
-        x = 0.0
+    x = 0.0 if mixed and rnd.random() < 0.05 else x
     X = e0 + scale * (c * x - s * y) + 1e-5 * x * y + rnd.gauss(0, 0.3)
     Y = n0 + scale * (s * x + c * y) - 2e-6 * x * x + rnd.gauss(0, 0.3)
     if not mixed:
