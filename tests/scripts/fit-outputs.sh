@@ -27,7 +27,7 @@ printf '1 2 3 4\n5 7 6 9\n' >"$work/two.txt"
 printf '0 0 100.02 200.01\n10 0 119.98 210.03\n0 10 89.99 219.97\n10 10 112.01 230.02\n' >"$work/four.txt"
 "$fit" "$work/four.txt" --model similarity --stable --json - --plot "$work/fit-residuals-4.svg" >"$work/four.json" \
   2>/dev/null || fail "the 4-point map failed"
-/usr/bin/python3 tests/tools/make_points.py "$work/many.txt" 2000 1
+/usr/bin/python3 tests/tools/make_points.py "$work/many.txt" 2000 5
 awk 'BEGIN { OFS = "\t" } NR == 77 { $4 -= 3 } NR == 1234 { $3 += 3 } 1' "$work/many.txt" >"$work/many2.txt"
 "$fit" "$work/many2.txt" --model poly2 --stable --plot "$work/fit-residuals-2000.svg" >"$work/many.out" 2>&1
 "$fit" "$work/four.txt" --model similarity --json /dev/full >/dev/null 2>&1 && fail "JSON to a full disk passed"
