@@ -69,6 +69,7 @@ for p, (x, y) in zip(f["points"], dots):
     assert abs(x - x0 - k * p["x_old"]) < 0.1 and abs(y0 - y - k * p["y_old"]) < 0.1 and 0 < x - left < width
     assert math.dist(tip, (x, y)) < 1 or min(math.dist(tip, t) for t in tips) < 0.15, p
 assert len(tips) == sum(math.hypot(p["vx"], p["vy"]) * times * k >= 1 for p in f["points"])
+assert 36 < max(math.hypot(p["vx"], p["vy"]) for p in f["points"] if not p["flagged"]) * times * k <= 90  # longest arrow
 xs, ys = found(r'<text x="N" y="N" text-anchor="middle">N<'), found(r'<text x="N" y="N" text-anchor="end">N<')[:-1]
 assert all(abs(x - x0 - k * v) < 0.1 for x, _, v in xs) and all(abs(y0 - y - k * v) < 5 for _, y, v in ys)
 for at, lo, size in (sorted(x for x, _, _ in xs), left, width), (sorted(y for _, y, _ in ys), top, height):
