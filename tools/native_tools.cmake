@@ -17,5 +17,4 @@ else()
   # Its tests join the native suite.
   target_sources(ortk_native_tests PRIVATE ${ORTK_FIT_TOOL_TEST_SOURCES})
   target_link_libraries(ortk_native_tests PRIVATE ortk_fit_tool)
-  target_compile_definitions(ortk_native_tests PRIVATE ORTK_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 endif()
