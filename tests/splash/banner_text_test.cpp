@@ -28,6 +28,7 @@ TEST(BannerText, VariantUserAndTitleCutToTheBuffer) {
     } rows[] = {{1024, false, "Ortelan", "4.0", nullptr, "Veltrane Ortelan 4.0"},
                 {1024, true, "Halcyra", "4.0", nullptr, "Halcyra 4.0"},
                 {1024, true, nullptr, nullptr, nullptr, " "},
+                {1, true, "Halcyra", "4.0", nullptr, ""},
                 {1024, false, p.c_str(), "4.0", nullptr, "Veltrane " + p.substr(0, 1014)},
                 {1024, false, fits.c_str(), "4.0", nullptr, "Veltrane " + fits + " 4.0"},
                 {8, true, "ab\x81\x40\x82\x41\x83\x42", "1", lead, "ab\x81\x40\x82\x41"},

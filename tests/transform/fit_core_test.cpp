@@ -1,0 +1,372 @@
+// The fitting request without the Win32 shell: the number scanner against
+// glibc's correctly rounded strtod, the reader against fgets, FormatFixed6
+// and the residuals report against snprintf, the report of a fit, and every
+// failure with its messages and the outputs it leaves alone.
+#include "frame/messages.h"
+#include "frame/string_table.h"
+#include "transform/allocation.h"
+#include "transform/control_points.h"
+#include "transform/fit_entry.h"
+#include "transform/number_scan.h"
+#include "transform/residuals.h"
+
+#include <gtest/gtest.h>
+
+#include <malloc.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+// Every message shown, one a line: "flags caption: text", or the text of a
+// line error with its number in place of the template's %li.
+std::string g_messages;
+
+void ShowMessage(unsigned textId, unsigned captionId, unsigned flags) {
+    g_messages += std::to_string(flags) + " " + LibraryString(captionId) + ": " +
+                  LibraryString(textId) + "\n";
+}
+
+void ShowLineError(unsigned templateId, long number) {
+    std::string text = LibraryString(templateId);
+    g_messages += text.replace(text.find("%li"), 3, std::to_string(number)) + "\n";
+}
+
+namespace {
+
+// A fresh file under the test's temporary folder, one name per process:
+// test runs of other builds may share the folder.
+std::string WriteTempFile(const std::string &name, const std::string &content) {
+    const std::string path =
+        testing::TempDir() + "ortk_transform_" + std::to_string(getpid()) + "_" + name;
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
+    return path;
+}
+
+std::string ReadWholeFile(const std::string &path) {
+    std::ostringstream text;
+    text << std::ifstream(path, std::ios::binary).rdbuf();
+    return text.str();
+}
+
+// Scans row (the expected stop marked by '|'; none: nothing converts) and
+// compares the value's bits with strtod's for the text before the stop.
+void ExpectScan(std::string row, char point = '.') {
+    const std::size_t stop = row.find('|');
+    row.erase(std::min(stop, row.size()), 1);
+    std::string prefix = row.substr(0, stop);
+    std::replace(prefix.begin(), prefix.end(), point, '.');
+    double value = -7, expected = stop > row.size() ? -7 : std::strtod(prefix.c_str(), nullptr);
+    const char *end = ScanNumber(row.c_str(), point, &value);
+    EXPECT_EQ(end, stop > row.size() ? nullptr : row.c_str() + stop) << row;
+    EXPECT_EQ(std::memcmp(&value, &expected, sizeof value), 0) << row << ": " << value;
+}
+
+// ScanLineNumbers against the one-number routines; returns its result.
+int ExpectLine(const std::string &line, char point) {
+    double got[4] = {-7, -7, -7, -7}, expected[4] = {-7, -7, -7, -7};
+    int failure = 0;
+    const char *p = line.c_str() + std::strspn(line.c_str(), " \t");
+    for (int k = 0; k < 4 && failure == 0; ++k)
+        if (k > 0 && (p = FindNumberStart(p)) == nullptr)
+            failure = 2 * k;
+        else if ((p = ScanNumber(p, point, &expected[k])) == nullptr)
+            failure = 2 * k + 1;
+    EXPECT_EQ(ScanLineNumbers(line.c_str(), point, got), failure) << line;
+    EXPECT_EQ(std::memcmp(got, expected, sizeof got), 0) << line;
+    return failure;
+}
+
+TEST(ScanNumber, FollowsTheGrammar) {
+    const std::string
+        z = std::string(400, '0'),
+        rows[] = {
+            "1|~+.5|~5.|~-0|~1E+3|~2.5e-1|,~1|e~1|e+~1.5|E-x~0|x10~1|-2~1|,5~inf~nan~.~-~+.e5~~"
+            "1e400|~",
+            "-1e-400|~1e-23|~1e23|~1e22|~1e-22|~123456789e-22|~ "
+            "\t\r\n\v\f-2.5|x~9007199254740993|~",
+            "4.9406564584124654e-324|~9007199254740993e-22|~9007199254740992|~18446744073709551617|"
+            "~",
+            "0.1000000000000000055511151231257827021181583404541015625|~1e99999999999999999999|~",
+            "0e99999999999999999999|~-1e-99999999999999999999|~12345678901234567890e290|~",
+            // Beyond the range by the position of the first digit, not the exponent.
+            "1" + z + "e-10|~0." + z + "1e10|~-1" + z.substr(385) + "0e-324|~10." + z.substr(385) +
+                "1e308|~0." + z + z + z + z.substr(71) + "1e1000|"};
+    for (std::string row : rows)
+        for (std::size_t from = 0, to = 0; to != std::string::npos; from = to + 1)
+            ExpectScan(row.substr(from, (to = row.find('~', from)) - from));
+    for (const char *row :
+         {"-0,0000000000000001e10|", ".5", "1,5e-400|", "0,0000000000000001e-310|"})
+        ExpectScan(row, ',');
+    EXPECT_EQ(std::string(FindNumberStart("abc;, x-1")) + FindNumberStart("x.5"), "-1.5");
+    EXPECT_EQ(FindNumberStart("\t\r\n e E/:"), nullptr);
+}
+
+// Random numbers of the grammar, alone and several to a line, with a full
+// stop or a comma as the decimal point.
+TEST(ScanNumber, AgreesWithStrtodOnRandomNumbersAndLines) {
+    std::mt19937 random(1);
+    for (int trial = 0; trial < 60000 && !HasFailure(); ++trial) {
+        const char point = ".,"[trial / 2 % 2];
+        std::string line = trial % 3 ? "" : " \t";
+        for (int k = trial % 2 ? 1 : random() % 7; k > 0; --k) {
+            std::string text = std::string(random() % 4 ? 0 : 1, "-+"[random() % 2]);
+            for (int part = 0; part < 2 && (part == 0 || random() % 2); ++part)
+                for (int i = random() % 25 + 1; i > 0; --i)
+                    text += i == 1 && part == 1 ? point : static_cast<char>('0' + random() % 10);
+            if (random() % 2)
+                text += "eE"[random() % 2] + std::string(random() % 3 ? 0 : 1, "-+"[random() % 2]) +
+                        std::to_string(random() % 700);
+            line += text + " ,;:x/e-"[random() % 8];
+        }
+        std::string copy = line;
+        std::replace(copy.begin(), copy.end(), point, '.');
+        char *end = nullptr;
+        std::strtod(copy.c_str(), &end);
+        if (trial % 2)
+            ExpectScan(end == copy.c_str() ? line : line.insert(end - copy.c_str(), "|"), point);
+        else
+            ExpectLine(line + "\r\n", point);
+    }
+}
+
+// The points read (x_old, y_old, x_new, y_new each), or {-1} on failure.
+std::vector<double> Read(const std::string &path) {
+    long n = -1;
+    double *XI = nullptr, *YI = nullptr, *XP = nullptr, *YP = nullptr;
+    std::vector<double> points;
+    const long result = ReadControlPoints(path.c_str(), &n, &XI, &YI, &XP, &YP, true);
+    for (long i = 0; result == 1 && i < n; ++i)
+        points.insert(points.end(), {XI[i], YI[i], XP[i], YP[i]});
+    FreeCoordinateArrays(XP, YP, XI, YI);
+    return result == 1 ? points : std::vector<double>{-1};
+}
+
+// About 1.5 MB (several refills of the read buffer) of lines of every length
+// up to three times 1022 bytes, read as fgets with a count of 1023 cuts them.
+// The blocks come from the heap, so that an overrun lands on the records.
+TEST(ReadControlPoints, CutsLinesAsFgetsDoesAndKeepsNothing) {
+    mallopt(M_MMAP_THRESHOLD, 16 << 20);
+    std::mt19937 random(3);
+    std::string content;
+    while (content.size() < 1500000) {
+        char numbers[160];
+        std::snprintf(numbers, sizeof numbers, "%.6f %.6f %d %.3e", random() / 7e3,
+                      -(random() / 9e3), static_cast<int>(random() % 999), random() / 3.0);
+        std::string line = numbers;
+        for (unsigned pad = random() % 100 < 93 ? random() % 40 : random() % 3100;
+             line.size() < pad;)
+            line.append(1022 - line.size() % 1022, ' ') += numbers;
+        content += line + (random() % 3 ? "\n" : "\r\n");
+    }
+    const std::string path = WriteTempFile("long.txt", content);
+    std::vector<double> expected;
+    std::FILE *file = std::fopen(path.c_str(), "rb");
+    char line[1024];
+    for (double v[4];
+         std::fgets(line, 1023, file) != nullptr && ScanLineNumbers(line, '.', v) == 0;)
+        expected.insert(expected.end(), v, v + 4);
+    std::fclose(file);
+    const long before = WorkingAllocationCount(), n = long(expected.size() / 4);
+    EXPECT_TRUE(Read(path) == expected && n > 5000) << n;
+    // Blocks of 16 records doubling up to 65536, then more of 65536; four arrays.
+    long blocks = 5;
+    for (long held = 16, size = 16; held < n; held += size = std::min(2 * size, 65536L))
+        ++blocks;
+    EXPECT_EQ(WorkingAllocationCount() - before, blocks);
+    // A host reads many files, good and bad: nothing of a read stays allocated.
+    const std::string bad = WriteTempFile("bad.txt", content.substr(0, 200000) + "\nx\n");
+    const auto inUse = [] { return mallinfo2().uordblks + mallinfo2().hblkhd; };
+    const std::size_t held = inUse();
+    for (int i = 0; i < 40; ++i)
+        Read(i % 2 ? bad : WriteTempFile("p.txt", "1 2 3 4\n"));
+    EXPECT_LT(inUse(), held + 1000000);
+    g_messages.clear();
+}
+
+// "%.6f" through the runtime in the C locale, with the separator put in.
+std::string Printf6(double value, char point = '.') {
+    char out[400];
+    std::snprintf(out, sizeof out, "%.6f", value);
+    if (char *dot = std::strchr(out, '.'))
+        *dot = point;
+    return out;
+}
+
+TEST(FormatFixed6, MatchesPrintfAtRandomAndAtTiesCarriesAndDigitCounts) {
+    std::mt19937 random(9);
+    std::vector<double> values;
+    std::istringstream list("0 -0 0.0078125 0.0234375 -0.0078125 0x1p-21 0x3p-22 1e-40 "
+                            "3.4028234663852886e38 0x1p40 0x1.fffffep39 0x1p-24 0x1.ffffffp-21 "
+                            "0.33333333333333331 inf -inf nan 0.1 0.0078125000000000017");
+    for (std::string text; list >> text;)
+        values.push_back(std::strtod(text.c_str(), nullptr));
+    for (double power = 1; power <= 1e13; power *= 10)
+        for (const double base : {power, -power, power - 5e-7, 5e-7 - power}) {
+            const float f = static_cast<float>(base);
+            values.insert(values.end(), {f, std::nextafter(f, 0.0f), std::nextafter(f, 2 * f)});
+        }
+    for (int i = 0; i < 200000; ++i)
+        values.push_back(static_cast<float>(std::ldexp(random() / 4e9 - 0.5, random() % 106 - 60)));
+    for (const double value : values) {
+        char out[400];
+        const char point = value < 0.1 ? ',' : '.';
+        const std::size_t length = FormatFixed6(value, point, out);
+        ASSERT_EQ(out, Printf6(value, point)) << value;
+        ASSERT_EQ(length, std::strlen(out));
+    }
+}
+
+// Reports around and far beyond the sizes at which point lines are handed to
+// the stream in pieces, over a longer file that must be truncated, against
+// one built with snprintf.
+TEST(WriteResiduals, ReportsMatchOneLineAtATime) {
+    std::mt19937 random(11);
+    const std::string path = WriteTempFile("report.txt", std::string(500000, 'x'));
+    for (const long n : {0L, 1L, 3L, 300L, 301L, 700L, 5000L}) {
+        std::vector<double> TX(n), TY(n);
+        std::string expected =
+            "Data points converted: " + std::to_string(n) + "\nResiduals:\nXRi YRi PointRMS\n";
+        double sum = 0;
+        for (long i = 0; i < n; ++i) {
+            TX[i] = std::ldexp(random() / 2e9 - 1, random() % 50 - 20);
+            TY[i] = i % 97 ? std::ldexp(random() / 2e9 - 1, random() % 50 - 20) : 0.0;
+            const double squares = TX[i] * TX[i] + TY[i] * TY[i];
+            expected += Printf6(static_cast<float>(TX[i])) + " " +
+                        Printf6(static_cast<float>(TY[i])) + " " +
+                        Printf6(static_cast<float>(std::sqrt(squares))) + "\n";
+            sum += squares;
+        }
+        const double total = n ? std::sqrt(sum / n) : 0.0;
+        ASSERT_EQ(WriteResiduals(n, TX.data(), TY.data(), path.c_str(), true, 1234.5678, 1e7), 1);
+        EXPECT_EQ(ReadWholeFile(path), expected +
+                                           "Total RMS: " + Printf6(static_cast<float>(total)) +
+                                           "\nStandard deviation in x: 1234.567800\n"
+                                           "Standard deviation in y: 10000000.000000\n")
+            << n;
+        EXPECT_EQ(TotalRms(n, TX.data(), TY.data()), total);
+    }
+}
+
+int g_enter = 0, g_leave = 0;
+const ReportLocale kCountingLocale = {[] { ++g_enter; }, [] { ++g_leave; }};
+const char *kAffineSix = "0 0 1000 2000\n10 0 1020 1995\n0 10 1005 2030\n10 10 1025 2025\n"
+                         "5 5 1013.1 2011.3\n20 5 1042.5 2005\n";
+
+struct Call {
+    long result, count;
+    double params[25];
+    std::string report, messages;
+    FitDeviations sd = {-1, -1};
+};
+
+// One fit of the points (a text, or the path of a file when it starts with
+// '/') with the type; report "" writes none, one starting with '/' is a path.
+Call RunFit(const std::string &points, long type, long preset = -7,
+            const std::string &report = "r.txt") {
+    Call c;
+    c.count = preset;
+    std::fill(c.params, c.params + 25, -1.0);
+    const std::string cp = points[0] == '/' ? points : WriteTempFile("entry_points.txt", points);
+    const bool device = report[0] == '/';
+    const std::string path = device ? report : WriteTempFile(report, "");
+    g_messages.clear();
+    g_enter = g_leave = 0;
+    c.result =
+        RunTransformFit(cp.c_str(), type, &c.count, c.params,
+                        report.empty() ? nullptr : path.c_str(), true, kCountingLocale, &c.sd);
+    c.report = device ? "" : ReadWholeFile(path);
+    c.messages = g_messages;
+    EXPECT_EQ(g_enter, g_leave);
+    return c;
+}
+
+TEST(RunTransformFit, WritesTheReportOfTheFit) {
+    Call c = RunFit(kAffineSix, 3);
+    EXPECT_TRUE(c.result == 1 && c.count == 6 && c.params[6] == -1.0 && g_enter == 1);
+    EXPECT_EQ(c.messages + c.report, "Data points converted: 6\nResiduals:\nXRi YRi PointRMS\n"
+                                     "-0.139130 0.278261 0.311105\n-0.086957 0.173913 0.194441\n"
+                                     "-0.139130 0.278261 0.311105\n-0.086957 0.173913 0.194441\n"
+                                     "0.486957 -0.973913 1.088868\n-0.034783 0.069565 0.077776\n"
+                                     "Total RMS: 0.493435\nStandard deviation in x: 0.220671\n"
+                                     "Standard deviation in y: 0.441342\n");
+    c = RunFit(kAffineSix, 3, -7, ""); // no report: coefficients and deviations only
+    EXPECT_TRUE(c.result == 1 && c.report.empty() && c.sd.sdY > 0.44 && g_enter == 0);
+    c = RunFit(kAffineSix, 7, 3); // no model: the preset count of zeros
+    EXPECT_TRUE(c.result == 1 && c.count == 3 && c.params[2] == 0.0 && c.params[3] == -1.0);
+    EXPECT_NE(c.report.find("0.000000 0.000000 0.000000\nTotal RMS: 0.000000\n"
+                            "Standard deviation in x: 0.000000\n"),
+              std::string::npos);
+    c = RunFit("", 3);
+    EXPECT_TRUE(c.result == 1 && c.count == 6 && std::isnan(c.params[0]));
+    EXPECT_EQ(c.report, "Data points converted: 0\nResiduals:\nXRi YRi PointRMS\nTotal RMS: "
+                        "0.000000\nStandard deviation in x: 0.000000\nStandard deviation in y: "
+                        "0.000000\n");
+}
+
+// Each failure once: bad lines after two good ones (where lines end: at NUL,
+// and after 1022 bytes, the longest line the reader takes),
+// files that cannot be read, every allocation of a fit of forty points, and
+// reports that cannot be written (the coefficients are out already).
+TEST(RunTransformFit, FailuresShowTheirMessagesAndLeaveTheOutputsAsTheyWere) {
+    std::string forty, many;
+    for (int i = 0; i < 3000; ++i)
+        (i < 40 ? forty : many) += std::to_string(i) + " " + std::to_string(i % 7) + " 1 2\n";
+    const std::string good = "10 20 30 40\n5 6 7 8\n", in = "Error in line ",
+                      file = "16 ReadControlPoints: Cannot ", memory = "Out of memory: cannot ",
+                      store =
+                          "16 CalculateTransformParams: Cannot create file to store residuals\n";
+    struct Row {
+        std::string points;
+        long failAllocation;
+        const char *report;
+        std::string messages;
+    };
+    std::vector<Row> rows = {
+        {good + "x 1 2 3 4\n", 0, "r.txt", in + "3 of input data file: missing x_old coordinate"},
+        {good + "1 2 3 +e4\n", 0, "r.txt", in + "3 of input data file: missing y_new coordinate"},
+        {good + "1 2 3 4\n\n", 0, "r.txt", in + "4 of input data file: missing x_old coordinate"},
+        {good + std::string("1 2\0 3 4\n", 9), 0, "r.txt",
+         in + "3 of input data file: x_new not found"},
+        {good + "1 2 3 4" + std::string(1015, ' ') + "\n", 0, "r.txt",
+         in + "4 of input data file: missing x_old coordinate"},
+        {"/no/such/file.txt", 0, "r.txt", file + "locate control points file."},
+        {"/", 0, "r.txt", file + "open control points file."},
+        {kAffineSix, 0, "no_such_dir/r.txt",
+         "16 WriteResiduals: Cannot create residuals file.\n" + store},
+        // About 80 KB of point lines on a full device: the write fails on the way.
+        {many, 0, "/dev/full",
+         "16 WriteResiduals: Error while writing data into residuals file.\n" + store}};
+    const char *what[] = {"",         "control point", "control point", "XP array", "YP array",
+                          "XI array", "YI array",      "TX array",      "TY array"};
+    for (long k = 1; k <= 8; ++k) // every allocation of the fit in turn
+        rows.push_back({forty, k, "r.txt",
+                        (k < 7 ? "16 ReadControlPoints: " : "16 CalculateTransformParams: ") +
+                            memory + "allocate " + what[k] + "."});
+    for (const auto &row : rows) {
+        FailWorkingAllocation(row.failAllocation);
+        const Call c = RunFit(row.points, 3, -7, row.report);
+        FailWorkingAllocation(0);
+        const bool fitted = row.report != std::string("r.txt");
+        EXPECT_EQ(c.messages, fitted ? row.messages : row.messages + "\n");
+        EXPECT_TRUE(c.result == 0 && c.report.empty() && g_enter == fitted);
+        EXPECT_TRUE(c.count == (fitted ? 6 : -7) && (c.params[2] == -1.0) != fitted);
+    }
+}
+
+// Working blocks from a byte to far beyond the huge-page size can be filled
+// to their last byte (the sanitizer build checks the bounds) and released.
+TEST(AllocateWorkingMemory, BlocksOfEverySizeHoldWhatWasAskedFor) {
+    for (const std::size_t bytes :
+         {0, 1, 2097151, 2097152, 2097153, 2097176, 3145728, 8000000, 17825797}) {
+        void *block = AllocateWorkingMemory(bytes);
+        ASSERT_NE(block, nullptr) << bytes;
+        std::free(std::memset(block, 0xa5, bytes));
+    }
+}
+
+} // namespace

@@ -1,0 +1,122 @@
+// The text and byte routines of the utility exports: paths split into their
+// parts, bytes scrambled and restored, and the file date laid out.
+#include "util/date_text.h"
+#include "util/path_split.h"
+#include "util/scramble.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+// ParseAnyPath into outputs preset to "-" (an output left alone shows as "-")
+// with guard bytes after their 256; the parts joined with "|".
+std::string Parse(const std::string &path) {
+    std::string drive(path.size() + 8, '#');
+    char out[3][264];
+    std::memset(out, '#', sizeof out);
+    drive[0] = out[0][0] = out[1][0] = out[2][0] = '-';
+    drive[1] = out[0][1] = out[1][1] = out[2][1] = '\0';
+    ParseAnyPath(path.c_str(), &drive[0], out[0], out[1], out[2]);
+    for (auto &buffer : out)
+        EXPECT_EQ(std::string(buffer + 256, 8), "########") << path.substr(0, 40);
+    return drive.c_str() + std::string("|") + out[0] + "|" + out[1] + "|" + out[2];
+}
+
+TEST(ParseAnyPath, SplitsDriveDirectoryNameAndExtension) {
+    const std::string d(300, 'd'), n(300, 'n'), e(300, 'e'), unc = "\\\\" + d + "\\" + n;
+    const std::string cases[][2] = {
+        {"C:\\data\\maps\\roads.tab", "C:|\\data\\maps\\|roads|.tab"},
+        {"\\\\server\\share\\data\\roads.tab", "\\\\server\\share|\\data\\|roads|.tab"},
+        {"\\\\server\\share", "\\\\server\\share|||"},
+        {"\\\\server", "-|-|-|-"},
+        {"//server/share/roads.tab", "-|-|-|-"},
+        {"//server\\share\\roads.tab", "//server\\share|\\|roads|.tab"},
+        {"\\/server\\share\\x\\y.z", "\\/server\\share|\\x\\|y|.z"},
+        {"/x/roads.tab", "|/x/|roads|.tab"},
+        {"archive.tar.gz", "||archive.tar|.gz"},
+        {".profile", "|||.profile"},
+        {"d\\ata.d\\roads", "|d\\ata.d\\|roads|"},
+        {"", "|||"},
+        {"C:roads.tab", "C:||roads|.tab"},
+        {"c:/a\\b/c.d.e", "c:|/a\\b/|c.d|.e"},
+        {"dir.with.dots/", "|dir.with.dots/||"},
+        // Parts are cut to 255 characters, the network prefix is not.
+        {"C:\\" + d + "\\" + n + "." + e,
+         "C:|\\" + d.substr(0, 254) + "|" + n.substr(0, 255) + "|." + e.substr(0, 254)},
+        {unc + "\\" + d + "\\f." + e, unc + "|\\" + d.substr(0, 254) + "|f|." + e.substr(0, 254)},
+        {unc, unc + "|||"}};
+    for (const auto &c : cases)
+        EXPECT_EQ(Parse(c[0]), c[1]) << c[0];
+}
+
+using Bytes = std::vector<unsigned char>;
+
+Bytes Scrambled(Bytes bytes, long length = -2) {
+    ScrambleBytes(bytes.data(), length == -2 ? long(bytes.size()) : length);
+    return bytes;
+}
+
+// The running sum of the plain bytes (0 and 255 leave it alone) modulo 255
+// picks the table entry; unscrambling restores every buffer (a plain 0 as
+// 255) up to a byte that the table does not hold.
+TEST(Scramble, PicksTableEntriesByTheRunningSumAndRestores) {
+    const unsigned char *t = kScrambleTable;
+    EXPECT_EQ(Scrambled({'a', 'b', 'c'}), (Bytes{0xA2, 0x90, 0xCC})); // sums 97, 195, 39
+    EXPECT_EQ(Scrambled({200, 100, 250, 215, 0, 255}),
+              (Bytes{t[200], t[45], t[40], t[0], t[0], t[0]}));
+    Bytes all;
+    for (int v = 1; v <= 255; ++v)
+        all.push_back(static_cast<unsigned char>(v));
+    for (const Bytes &plain :
+         {Bytes{1}, Bytes{255, 254, 255, 128, 129}, all, Bytes{'A', 0, 'B', 0}}) {
+        Bytes bytes = Scrambled(plain), restored = plain;
+        std::replace(restored.begin(), restored.end(), 0, 255);
+        EXPECT_TRUE(plain.size() < 2 || bytes != plain);
+        EXPECT_EQ(UnscrambleBytes(bytes.data(), long(bytes.size())), kUnscrambleDone);
+        EXPECT_EQ(bytes, restored);
+    }
+    Bytes bytes = Scrambled({'h', 'e', 'l', 'l', 'o'}), tail = bytes;
+    bytes[2] = kScrambleAbsentValue;
+    EXPECT_EQ(UnscrambleBytes(bytes.data(), 5), kUnscrambleForeignByte);
+    EXPECT_EQ(bytes, (Bytes{'h', 'e', kScrambleAbsentValue, tail[3], tail[4]}));
+    for (const long length : {0L, -1L}) {
+        EXPECT_EQ(Scrambled({kScrambleAbsentValue, 'b'}, length),
+                  (Bytes{kScrambleAbsentValue, 'b'}));
+        EXPECT_EQ(UnscrambleBytes(bytes.data(), length), kUnscrambleDone);
+    }
+}
+
+// Day, month name of any length and year, then the time; "failed" when the
+// call returns false leaving an empty text. The buffer of the documented
+// size is followed by guard bytes.
+TEST(ComposeModifiedDate, LaysOutDayMonthYearAndTime) {
+    const std::string longest(254, 't');
+    const std::string cases[][3] = {
+        {"03Mar2011", "9:15:30 AM", "03 Mar 2011 9:15:30 AM"},
+        {"03M\xe4rz2011", "09:15", "03 M\xe4rz 2011 09:15"},
+        {"01sept.2020", "10:00", "01 sept. 2020 10:00"},
+        {"0103\xd4\xc2"
+         "2011",
+         "9:00", "01 03\xd4\xc2 2011 9:00"},
+        {"03Ma2011", "9:15", "failed"}, // too short for day, month and year
+        {"", "", "failed"},
+        {"03Mar2011", longest, "03 Mar 2011 " + longest}, // fills the room exactly
+        {"03M\xe4rz2011", longest, "failed"}};            // one character too many
+    for (const auto &c : cases) {
+        char out[kModifiedDateTextSize + 8];
+        std::memset(out, '#', sizeof out);
+        const bool ok = ComposeModifiedDate(c[0].c_str(), c[1].c_str(), out, kModifiedDateTextSize);
+        EXPECT_EQ(ok ? out : out[0] ? "failed, left text" : "failed", c[2]) << c[0];
+        EXPECT_EQ(std::string(out + std::strlen(out) + 1, out + sizeof out),
+                  std::string(sizeof out - std::strlen(out) - 1, '#'));
+    }
+    char one[1] = {'#'};
+    EXPECT_TRUE(!ComposeModifiedDate("03Mar2011", "", one, 0) && one[0] == '#');
+}
+
+} // namespace
