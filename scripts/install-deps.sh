@@ -7,8 +7,7 @@ packages=(cmake make g++ clang clang-format python3 python3-numpy
   gcc-mingw-w64-i686 g++-mingw-w64-i686 gcc-mingw-w64-x86-64 g++-mingw-w64-x86-64
   wine wine64 xvfb xauth x11-utils imagemagick xdotool googletest
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 time locales
-  # clang's AddressSanitizer, UBSan and libFuzzer runtimes: the sanitizer
-  # build and the fuzzing suite.
+  # clang's AddressSanitizer and UBSan runtimes, for the sanitizer build.
   libclang-rt-14-dev
   # Liberation Sans, which Wine draws Arial and the dialogs' MS Sans Serif
   # with: the text-width, splash and About box tests. Without it Wine falls
