@@ -14,9 +14,7 @@ for pair in en_US:de_DE de_DE:en_US; do
     LC_CTYPE="${pair%:*}.UTF-8" LANG="${pair#*:}.UTF-8" timeout 120 "$WINE" ortk_win_tests.exe \
     --gtest_also_run_disabled_tests --gtest_filter=SystemLocale.DISABLED_TimeTexts 2>&1)
   echo "$output"
-  if ! grep -q '^\[  PASSED  \] 1 test\.' <<<"$output"; then
-    echo "util-locale: system ${pair%:*}, user ${pair#*:} FAILED"
-    status=1
-  fi
+  grep -q '^\[  PASSED  \] 1 test\.' <<<"$output" ||
+    { echo "util-locale: system ${pair%:*}, user ${pair#*:} FAILED" && status=1; }
 done
 exit $status
