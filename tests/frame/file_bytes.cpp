@@ -1,16 +1,11 @@
 #include "tests/frame/file_bytes.h"
 
-#include <cstdio>
+#include <fstream>
+#include <iterator>
 
 std::string FileBytes(const std::string &path) {
-    FILE *file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr)
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
         return "<missing>";
-    std::string bytes;
-    char buffer[4096];
-    size_t count;
-    while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        bytes.append(buffer, count);
-    std::fclose(file);
-    return bytes;
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }

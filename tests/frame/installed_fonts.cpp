@@ -21,8 +21,6 @@ testing::AssertionResult FontInstalled(const char *face) {
     // Debian's Wine does not put its own MS Sans Serif into a prefix, so the
     // dialogs' font is Liberation Sans too: a metric-compatible stand-in for
     // both Arial and MS Sans Serif.
-    if (std::string(face) != "Arial" && std::string(face) != "MS Sans Serif")
-        return testing::AssertionFailure() << "no font package is known for \"" << face << "\"";
     if (resolved == std::string(face) || resolved == std::string("Liberation Sans"))
         return testing::AssertionSuccess();
     return testing::AssertionFailure()

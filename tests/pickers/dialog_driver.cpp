@@ -4,67 +4,42 @@
 #include <direct.h>
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <thread>
+#include "tests/splash/banner_probe.h"
 
 HWND TestOwner() {
-    static HWND owner = CreateWindowA("STATIC", "picker test owner", WS_OVERLAPPEDWINDOW, 0, 0, 200,
-                                      100, nullptr, nullptr, nullptr, nullptr);
+    static HWND owner = CreateHostWindow("picker test owner", 0, 0);
     return owner;
 }
 
 void ExpectOneDriveWarning(const MessageCapture &capture) {
-    ASSERT_EQ(capture.messages().size(), 1u);
-    const CapturedMessage warning = capture.messages()[0];
-    EXPECT_EQ(warning.owner, TestOwner());
-    EXPECT_EQ(warning.text + "|" + warning.caption, "Selected drive is not available.|Warning");
-    EXPECT_EQ(warning.flags, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
+    const std::vector<CapturedMessage> shown = capture.messages();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text + "|" + shown[0].caption + "|" + std::to_string(shown[0].flags) +
+                  (shown[0].owner == TestOwner() ? "" : " not owned"),
+              "Selected drive is not available.|Warning|48"); // MB_OK | MB_ICONEXCLAMATION
 }
 
-void Drive(const std::string &caption, const std::function<void(HWND)> &user,
-           const std::function<void()> &show) {
+void Drive(const std::function<void(HWND)> &user, const std::function<void()> &show) {
     ASSERT_EQ(_chdir("m:\\"), 0) << "the test prefix lacks drive m:";
-    std::thread helper([&] {
-        HWND dialog = nullptr;
-        for (int i = 0; i < 1000 && !(dialog && IsWindowVisible(dialog)); ++i, Sleep(20))
-            dialog = FindWindowA("#32770", caption.c_str());
-        EXPECT_TRUE(dialog && IsWindowVisible(dialog)) << "no dialog " << caption;
-        if (dialog && IsWindowVisible(dialog))
-            user(dialog);
-        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-    });
-    show();
-    helper.join();
+    WhileShown(show, user);
 }
 
-// Every item of the tree in display order with its depth and state.
-static void
-Walk(HWND tree, HTREEITEM item, int depth,
-     const std::function<void(HTREEITEM, int, const std::string &, const TVITEMA &)> &visit) {
-    for (; item != nullptr; item = TreeView_GetNextSibling(tree, item)) {
-        char text[300] = "";
-        TVITEMA query = {};
-        query.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_STATE;
-        query.stateMask = TVIS_EXPANDED;
-        query.hItem = item;
-        query.pszText = text;
-        query.cchTextMax = sizeof text;
-        TreeView_GetItem(tree, &query);
-        visit(item, depth, text, query);
-        Walk(tree, TreeView_GetChild(tree, item), depth + 1, visit);
-    }
-}
-
-Lines TreeLines(HWND dialog) {
-    HWND tree = GetDlgItem(dialog, 1013);
-    Lines lines;
-    Walk(tree, TreeView_GetRoot(tree), 0,
-         [&](HTREEITEM, int depth, const std::string &text, const TVITEMA &item) {
-             lines.push_back(std::string(depth * 2, ' ') + text +
-                             (item.iImage ? " (open)" : " (closed)") +
-                             (item.state & TVIS_EXPANDED ? "+" : ""));
-         });
-    return lines;
+std::string ItemText(HWND tree, HTREEITEM item, bool state) {
+    char text[300] = "";
+    TVITEMA query = {};
+    query.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_STATE;
+    query.stateMask = TVIS_EXPANDED;
+    query.hItem = item;
+    query.pszText = text;
+    query.cchTextMax = sizeof text;
+    TreeView_GetItem(tree, &query);
+    if (!state)
+        return text;
+    int depth = 0;
+    for (HTREEITEM up = item; (up = TreeView_GetParent(tree, up)) != nullptr;)
+        ++depth;
+    return std::to_string(depth) + " " + text + (query.iImage ? " (open)" : " (closed)") +
+           (query.state & TVIS_EXPANDED ? "+" : "");
 }
 
 void Open(HWND dialog, const std::string &path) {
@@ -75,20 +50,18 @@ void Open(HWND dialog, const std::string &path) {
     }
     HWND tree = GetDlgItem(dialog, 1013);
     size_t at = path.size() > 2 && path[1] == ':' ? 3 : 0;
-    Lines names(at > 0, path.substr(0, at));
+    std::vector<std::string> names(at > 0, path.substr(0, at));
     for (size_t end; (end = path.find('\\', at)) != std::string::npos; at = end + 1)
         names.push_back(path.substr(at, end - at));
     for (const std::string &name : names) {
-        HTREEITEM found = nullptr;
-        Walk(tree, TreeView_GetRoot(tree), 0,
-             [&](HTREEITEM item, int, const std::string &text, const TVITEMA &) {
-                 found = text == name && !found ? item : found;
-             });
+        // Every folder in the tree is visible: the pickers expand each one opened.
+        HTREEITEM found = TreeView_GetRoot(tree);
+        while (found != nullptr && ItemText(tree, found, false) != name)
+            found = TreeView_GetNextVisible(tree, found);
         TreeView_SelectItem(tree, found);
         TreeView_EnsureVisible(tree, found);
         RECT label = {};
-        std::memcpy(&label, &found, sizeof found); // the item goes in the rectangle
-        SendMessageA(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&label));
+        TreeView_GetItemRect(tree, found, &label, TRUE);
         SendMessageA(tree, WM_LBUTTONDBLCLK, MK_LBUTTON,
                      MAKELPARAM((label.left + label.right) / 2, (label.top + label.bottom) / 2));
     }
@@ -101,20 +74,22 @@ std::string DeepPath() {
     return path + "lastone\\";
 }
 
-Lines Items(HWND dialog, int id) {
+std::string Entries(HWND dialog, int id) {
     char name[32] = "";
     GetClassNameA(GetDlgItem(dialog, id), name, sizeof name);
     const bool combo = lstrcmpiA(name, "ComboBox") == 0;
     const LRESULT count = SendDlgItemMessageA(dialog, id, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0);
     const LRESULT selected = combo ? SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0) : -1;
-    Lines items;
-    for (LRESULT i = 0; i < count; ++i) {
+    std::string entries = std::to_string(count);
+    for (LRESULT i = 0; i < count; i += combo || i + 1 == count ? 1 : count - 1 - i) {
         char text[600] = "";
         SendDlgItemMessageA(dialog, id, combo ? CB_GETLBTEXT : LB_GETTEXT, i,
                             reinterpret_cast<LPARAM>(text));
-        items.push_back((i == selected ? "*" : "") + std::string(text));
+        const LRESULT data = combo ? SendDlgItemMessageA(dialog, id, CB_GETITEMDATA, i, 0) : 0;
+        entries += (i == selected ? " *" : " ") + std::string(text) +
+                   (data != 0 ? std::to_string(data) : "");
     }
-    return items;
+    return entries;
 }
 
 void Select(HWND dialog, int list, const std::vector<int> &indices) {

@@ -4,23 +4,12 @@
 #include <cstdlib>
 #include <string>
 
-HWND FindThreadDialog(DWORD threadId) {
-    HWND dialog = nullptr;
-    while ((dialog = FindWindowExA(nullptr, dialog, "#32770", nullptr)) != nullptr)
-        if (GetWindowThreadProcessId(dialog, nullptr) == threadId && IsWindowVisible(dialog))
-            return dialog;
-    return nullptr;
-}
-
 void PumpMessagesFor(DWORD milliseconds) {
-    const DWORD start = GetTickCount();
-    for (DWORD elapsed = 0; elapsed < milliseconds; elapsed = GetTickCount() - start) {
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < milliseconds;) {
         MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
             DispatchMessageA(&message);
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - elapsed, QS_ALLINPUT);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
 }
 
@@ -29,6 +18,35 @@ HWND CreateHostWindow(const char *title, int left, int top) {
                                 120, nullptr, nullptr, nullptr, nullptr);
     PumpMessagesFor(50);
     return window;
+}
+
+namespace {
+
+std::function<void(HWND)> g_user;
+int g_ending;
+
+// A thread timer: the modal loop of the box dispatches it.
+void CALLBACK PlayUser(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND box = nullptr;
+    while ((box = FindWindowExA(nullptr, box, "#32770", nullptr)) != nullptr)
+        if (GetWindowThreadProcessId(box, nullptr) == GetCurrentThreadId() && IsWindowVisible(box))
+            break;
+    if (box == nullptr)
+        return;
+    KillTimer(nullptr, timer);
+    g_user(box);
+    PostMessageA(box, WM_COMMAND, g_ending, 0);
+}
+
+} // namespace
+
+void WhileShown(const std::function<void()> &show, const std::function<void(HWND)> &user,
+                int ending) {
+    g_user = user;
+    g_ending = ending;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, PlayUser);
+    show();
+    KillTimer(nullptr, timer); // when no box came up
 }
 
 bool SaveScreenshot(HWND window, const char *name) {
