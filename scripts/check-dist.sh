@@ -213,10 +213,10 @@ done
   >/dev/null 2>&1
 # ORTK_SOAK_ROUNDS: the number of rounds. A round calls every small export;
 # every 5th also GetTextWidth and CalculateTransformParams, every 50th the
-# splash screen and the About box. make check runs 5,000 rounds (about 17 s on
-# an idle 2-core machine); ORTK_SOAK_ROUNDS=100000 is the full soak (20,000
-# fits and text measurements, 2,000 of each box: 6 minutes on the same machine,
-# much longer on a busy one).
+# splash screen and the About box. make check runs 5,000 rounds (23 s in a
+# make check on the 2-core build machine); ORTK_SOAK_ROUNDS=100000 is the full
+# soak (20,000 fits and text measurements, 2,000 of each box: the boxes alone
+# take about 3 minutes of it).
 echo "=== soak, 64-bit, under wine64"
 start=$(date +%s)
 (cd "$work/soak-win64" && timeout 3600 "$WINE" ortk_soak.exe "${ORTK_SOAK_ROUNDS:-5000}") | tr -d '\r'
