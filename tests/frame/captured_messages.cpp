@@ -2,15 +2,11 @@
 
 #include "frame/message_box.h"
 
-#include <mutex>
-
 namespace {
 
-std::mutex g_capturedMutex;
 std::vector<CapturedMessage> g_captured;
 
 int WINAPI CaptureMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT flags) {
-    std::lock_guard<std::mutex> lock(g_capturedMutex);
     g_captured.push_back({owner, text, caption, flags});
     return IDOK;
 }
@@ -24,7 +20,6 @@ std::string WindowText(HWND window) {
 }
 
 MessageCapture::MessageCapture() {
-    std::lock_guard<std::mutex> lock(g_capturedMutex);
     g_captured.clear();
     SetMessageBoxFunction(CaptureMessageBox);
 }
@@ -34,6 +29,5 @@ MessageCapture::~MessageCapture() {
 }
 
 std::vector<CapturedMessage> MessageCapture::messages() const {
-    std::lock_guard<std::mutex> lock(g_capturedMutex);
     return g_captured;
 }

@@ -21,9 +21,6 @@ class MessageCapture {
   public:
     MessageCapture();
     ~MessageCapture();
-    MessageCapture(const MessageCapture &) = delete;
-    MessageCapture &operator=(const MessageCapture &) = delete;
-    // A copy: the dialog under test may add to the list from its own thread.
     std::vector<CapturedMessage> messages() const;
 };
 

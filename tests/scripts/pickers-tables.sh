@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The multiple table picker driven by mouse and keyboard through ortkcall:
-# the drive list dropped down, a table added from m:\maps with "Add File" and
+# a table added from m:\maps with "Add File" and
 # one from m:\data by double-click, then "Open".
 set -uo pipefail
 source "$(dirname "$0")/pickers-session.inc"
@@ -10,10 +10,6 @@ list_unix="$WINEPREFIX/drive_c/ortk-session-list.txt"
 rm -f "$list_unix"
 
 start_picker "Open Multiple Tables" 326 265 selectmultipletables 4 "$list_windows" || exit 1
-click_at 57 9 # drop the drive list down
-screenshot pickers-tables-drives.png
-xdotool key Escape
-sleep 0.3
 click_at "${root_row[@]}"
 open_with End # maps, the root's last folder
 # Click the first table, move down twice to roads.tab, then "Add File".
