@@ -33,21 +33,21 @@ prepare() {
   done
 }
 
+# ortkcall names the coefficients params[0] ...; ortk-fit p1 ...: the DLL's
+# output is turned into ortk-fit's form, or into "failed" unless result=1.
+dll_coefficients() {
+  normalize <"$1" | awk -F'[][=]' '$0 == "result=1" { ok++ } /^paramCount=/ { print }
+    /^params\[/ { printf "p%d=%s\n", $2 + 1, $4 } END { if (ok != 1) print "failed" }'
+}
+
 compare() {
-  local failures=0 runs=0 dll
+  local failures=0 runs=0 set type
   for set in 1 2 3 4 5 6 7 8; do
     for type in 1 2 3 4 5 6; do
-      local what="set $set (${sizes[set - 1]} points) type $type:" native=$work/native$set-$type out=$work/dll$set-$type
       runs=$((runs + 1))
-      # ortkcall names the coefficients params[0] ...; ortk-fit p1 ...
-      if ! dll=$(normalize <"$out.out" | awk -F'[][=]' '$0 == "result=1" { ok++ } /^paramCount=/ { print }
-          /^params\[/ { printf "p%d=%s\n", $2 + 1, $4 } END { exit ok != 1 }'); then
-        echo "$what the DLL failed" && head -5 "$out.out" && failures=$((failures + 1)) && continue
-      fi
-      [ "$(cat "$native.coef")" = "$dll" ] ||
-        { echo "$what coefficients differ" && diff "$native.coef" <(echo "$dll") | head -10; failures=$((failures + 1)); }
-      diff <(normalize <"$native.txt") <(normalize <"$out.txt") >"$work/diff" ||
-        { echo "$what reports differ" && head -6 "$work/diff"; failures=$((failures + 1)); }
+      diff "$work/native$set-$type.coef" <(dll_coefficients "$work/dll$set-$type.out") >"$work/diff" &&
+        diff <(normalize <"$work/native$set-$type.txt") <(normalize <"$work/dll$set-$type.txt") >"$work/diff" ||
+        { echo "set $set (${sizes[set - 1]} points) type $type differs:" && head -6 "$work/diff"; failures=$((failures + 1)); }
     done
   done
   echo "transform-crosscheck ($arch): $runs fits compared, $failures differences"
