@@ -52,7 +52,7 @@ Call CallExport(long show = 0, const char *points = kAffineSix,
     return c;
 }
 
-TEST(CalculateTransformParams, WritesTheReportInTextModeAndShowsMessagesOnlyWhenAsked) {
+TEST(CalculateTransformParams, WritesTheReportShowsMessagesOnlyWhenAskedAndLeavesEnglish) {
     const Call c = CallExport(1);
     EXPECT_TRUE(c.result == 1 && c.count == 6 && c.boxes.empty());
     EXPECT_EQ(c.report.substr(0, 66),
@@ -73,19 +73,7 @@ TEST(CalculateTransformParams, WritesTheReportInTextModeAndShowsMessagesOnlyWhen
             EXPECT_EQ(c.boxes, show == 1 ? row[3] : "") << row[2];
         }
     }
-    // Null arguments are refused before the file is looked for.
-    long count = -7;
-    double params[21];
-    MessageCapture capture;
-    EXPECT_EQ(CalculateTransformParams(kOwner, nullptr, 3, &count, params, "r.txt", 1) +
-                  CalculateTransformParams(kOwner, "none.txt", 3, nullptr, params, "r.txt", 1) +
-                  CalculateTransformParams(kOwner, "none.txt", 3, &count, nullptr, "r.txt", 1) +
-                  CalculateTransformParams(kOwner, "none.txt", 3, &count, params, nullptr, 1),
-              0);
-    EXPECT_TRUE(capture.messages().empty() && count == -7);
-}
-
-TEST(CalculateTransformParams, LeavesEnglishUnitedStatesInForce) {
+    // The call leaves English (United States) in force, whatever it found.
     char name[400];
     EXPECT_STREQ(BuildLocaleName(0x0419, name), "Russian_Russia.1251");
     std::setlocale(LC_ALL, "C");
@@ -93,6 +81,15 @@ TEST(CalculateTransformParams, LeavesEnglishUnitedStatesInForce) {
     EXPECT_EQ(CallExport().result, 1);
     EXPECT_STREQ(std::setlocale(LC_ALL, nullptr), "English_United States.1252");
     EXPECT_EQ(GetThreadLocale(), 0x0409u);
+    // Null arguments are refused before the file is looked for.
+    Call n;
+    MessageCapture capture;
+    EXPECT_EQ(CalculateTransformParams(kOwner, nullptr, 3, &n.count, n.params, "r.txt", 1) +
+                  CalculateTransformParams(kOwner, "none.txt", 3, nullptr, n.params, "r.txt", 1) +
+                  CalculateTransformParams(kOwner, "none.txt", 3, &n.count, nullptr, "r.txt", 1) +
+                  CalculateTransformParams(kOwner, "none.txt", 3, &n.count, n.params, nullptr, 1),
+              0);
+    EXPECT_TRUE(capture.messages().empty() && n.count == -7);
 }
 
 // Wine takes the user locale from LC_ALL at process start, so this runs only
