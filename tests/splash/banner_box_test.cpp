@@ -17,15 +17,14 @@
 namespace {
 
 // The title, organisation and user lines and the banner's width (the Halcyra
-// templates have a wider one).
+// templates have a wider one). Which names choose Halcyra and which user
+// names mean none is the native suite's part.
 const struct {
     const char *product, *user, *organisation, *shown;
 } kVariants[] = {
     {"Ortelan", "J. Smith", "Geological Survey of Tessaro",
      "Veltrane Ortelan 4.0|Geological Survey of Tessaro|User:   J. Smith|325"},
     {"Halcyra", "x", "Veltrane Field Office", "Halcyra 4.0|Veltrane Field Office||382"},
-    {"Halcyra Pro", "X", "", "Halcyra Pro 4.0|||382"},
-    {"halcyra", "xx", "Mines Department", "Veltrane halcyra 4.0|Mines Department|User:   xx|325"},
 };
 // The font of every text control: height, weight and face.
 const std::string kFonts = "|-22 700 Arial|-12 700 Arial|-12 400 Arial|-12 400 Arial|-12 400 "
