@@ -66,14 +66,8 @@ bool SaveScreenshot(HWND window, const char *name) {
                   "'%s' '%s'\"",
                   r.right - r.left, r.bottom - r.top, r.left, r.top, partial.c_str(),
                   partial.c_str(), target.c_str());
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process))
+    if (WinExec(command, SW_HIDE) <= 31)
         return false;
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
     for (int i = 0; i < 100; ++i, PumpMessagesFor(50))
         if (GetFileAttributesA(("Z:" + target).c_str()) != INVALID_FILE_ATTRIBUTES)
             return true;
