@@ -1,7 +1,7 @@
 // The fitting request without the Win32 shell: the number scanner against
 // glibc's correctly rounded strtod, the reader against fgets, FormatFixed6
-// and the residuals report against snprintf, the report of a fit, and every
-// failure with its messages and the outputs it leaves alone.
+// and the residuals report against snprintf, and every failure of a fit with
+// its messages and the outputs it leaves alone.
 #include "frame/messages.h"
 #include "frame/string_table.h"
 #include "transform/allocation.h"
@@ -66,21 +66,6 @@ void ExpectScan(std::string row, char point = '.') {
     EXPECT_EQ(std::memcmp(&value, &expected, sizeof value), 0) << row << ": " << value;
 }
 
-// ScanLineNumbers against the one-number routines; returns its result.
-int ExpectLine(const std::string &line, char point) {
-    double got[4] = {-7, -7, -7, -7}, expected[4] = {-7, -7, -7, -7};
-    int failure = 0;
-    const char *p = line.c_str() + std::strspn(line.c_str(), " \t");
-    for (int k = 0; k < 4 && failure == 0; ++k)
-        if (k > 0 && (p = FindNumberStart(p)) == nullptr)
-            failure = 2 * k;
-        else if ((p = ScanNumber(p, point, &expected[k])) == nullptr)
-            failure = 2 * k + 1;
-    EXPECT_EQ(ScanLineNumbers(line.c_str(), point, got), failure) << line;
-    EXPECT_EQ(std::memcmp(got, expected, sizeof got), 0) << line;
-    return failure;
-}
-
 TEST(ScanNumber, FollowsTheGrammar) {
     const std::string
         z = std::string(400, '0'),
@@ -104,33 +89,33 @@ TEST(ScanNumber, FollowsTheGrammar) {
         ExpectScan(row, ',');
     EXPECT_EQ(std::string(FindNumberStart("abc;, x-1")) + FindNumberStart("x.5"), "-1.5");
     EXPECT_EQ(FindNumberStart("\t\r\n e E/:"), nullptr);
+    // Lines: the numbers found past any separators, or where the first one missing is.
+    double v[4] = {};
+    EXPECT_TRUE(ScanLineNumbers(" \t-1,5;x2 /+,5e1|:7\r\n", ',', v) == 0 && v[0] == -1.5 &&
+                v[1] == 2 && v[2] == 5 && v[3] == 7);
+    EXPECT_EQ(ScanLineNumbers("1 2 x", '.', v) * 10 + ScanLineNumbers("1 2 3 .", '.', v), 47);
 }
 
-// Random numbers of the grammar, alone and several to a line, with a full
-// stop or a comma as the decimal point.
-TEST(ScanNumber, AgreesWithStrtodOnRandomNumbersAndLines) {
+// Random numbers of the grammar with a full stop or a comma as the decimal
+// point, each followed by a separator.
+TEST(ScanNumber, AgreesWithStrtodOnRandomNumbers) {
     std::mt19937 random(1);
     for (int trial = 0; trial < 60000 && !HasFailure(); ++trial) {
-        const char point = ".,"[trial / 2 % 2];
-        std::string line = trial % 3 ? "" : " \t";
-        for (int k = trial % 2 ? 1 : random() % 7; k > 0; --k) {
-            std::string text = std::string(random() % 4 ? 0 : 1, "-+"[random() % 2]);
-            for (int part = 0; part < 2 && (part == 0 || random() % 2); ++part)
-                for (int i = random() % 25 + 1; i > 0; --i)
-                    text += i == 1 && part == 1 ? point : static_cast<char>('0' + random() % 10);
-            if (random() % 2)
-                text += "eE"[random() % 2] + std::string(random() % 3 ? 0 : 1, "-+"[random() % 2]) +
-                        std::to_string(random() % 700);
-            line += text + " ,;:x/e-"[random() % 8];
-        }
-        std::string copy = line;
+        const char point = ".,"[trial % 2];
+        std::string text = trial % 3 ? "" : " \t";
+        text += std::string(random() % 4 ? 0 : 1, "-+"[random() % 2]);
+        for (int part = 0; part < 2 && (part == 0 || random() % 2); ++part)
+            for (int i = random() % 25 + 1; i > 0; --i)
+                text += i == 1 && part == 1 ? point : static_cast<char>('0' + random() % 10);
+        if (random() % 2)
+            text += "eE"[random() % 2] + std::string(random() % 3 ? 0 : 1, "-+"[random() % 2]) +
+                    std::to_string(random() % 700);
+        const std::string line = text + " ,;:x/e-"[random() % 8];
+        std::string copy = line, row = line;
         std::replace(copy.begin(), copy.end(), point, '.');
         char *end = nullptr;
         std::strtod(copy.c_str(), &end);
-        if (trial % 2)
-            ExpectScan(end == copy.c_str() ? line : line.insert(end - copy.c_str(), "|"), point);
-        else
-            ExpectLine(line + "\r\n", point);
+        ExpectScan(end == copy.c_str() ? row : row.insert(end - copy.c_str(), "|"), point);
     }
 }
 
@@ -180,12 +165,10 @@ TEST(ReadControlPoints, CutsLinesAsFgetsDoesAndKeepsNothing) {
     EXPECT_EQ(WorkingAllocationCount() - before, blocks);
     // A host reads many files, good and bad: nothing of a read stays allocated.
     const std::string bad = WriteTempFile("bad.txt", content.substr(0, 200000) + "\nx\n");
-    const auto inUse = [] { return mallinfo2().uordblks + mallinfo2().hblkhd; };
-    const std::size_t held = inUse();
+    const std::size_t held = mallinfo2().uordblks + mallinfo2().hblkhd;
     for (int i = 0; i < 40; ++i)
         Read(i % 2 ? bad : WriteTempFile("p.txt", "1 2 3 4\n"));
-    EXPECT_LT(inUse(), held + 1000000);
-    g_messages.clear();
+    EXPECT_LT(mallinfo2().uordblks + mallinfo2().hblkhd, held + 1000000);
 }
 
 // "%.6f" through the runtime in the C locale, with the separator put in.
@@ -216,8 +199,7 @@ TEST(FormatFixed6, MatchesPrintfAtRandomAndAtTiesCarriesAndDigitCounts) {
         char out[400];
         const char point = value < 0.1 ? ',' : '.';
         const std::size_t length = FormatFixed6(value, point, out);
-        ASSERT_EQ(out, Printf6(value, point)) << value;
-        ASSERT_EQ(length, std::strlen(out));
+        ASSERT_TRUE(out == Printf6(value, point) && length == std::strlen(out)) << value;
     }
 }
 
@@ -256,57 +238,6 @@ int g_enter = 0, g_leave = 0;
 const ReportLocale kCountingLocale = {[] { ++g_enter; }, [] { ++g_leave; }};
 const char *kAffineSix = "0 0 1000 2000\n10 0 1020 1995\n0 10 1005 2030\n10 10 1025 2025\n"
                          "5 5 1013.1 2011.3\n20 5 1042.5 2005\n";
-
-struct Call {
-    long result, count;
-    double params[25];
-    std::string report, messages;
-    FitDeviations sd = {-1, -1};
-};
-
-// One fit of the points (a text, or the path of a file when it starts with
-// '/') with the type; report "" writes none, one starting with '/' is a path.
-Call RunFit(const std::string &points, long type, long preset = -7,
-            const std::string &report = "r.txt") {
-    Call c;
-    c.count = preset;
-    std::fill(c.params, c.params + 25, -1.0);
-    const std::string cp = points[0] == '/' ? points : WriteTempFile("entry_points.txt", points);
-    const bool device = report[0] == '/';
-    const std::string path = device ? report : WriteTempFile(report, "");
-    g_messages.clear();
-    g_enter = g_leave = 0;
-    c.result =
-        RunTransformFit(cp.c_str(), type, &c.count, c.params,
-                        report.empty() ? nullptr : path.c_str(), true, kCountingLocale, &c.sd);
-    c.report = device ? "" : ReadWholeFile(path);
-    c.messages = g_messages;
-    EXPECT_EQ(g_enter, g_leave);
-    return c;
-}
-
-TEST(RunTransformFit, WritesTheReportOfTheFit) {
-    Call c = RunFit(kAffineSix, 3);
-    EXPECT_TRUE(c.result == 1 && c.count == 6 && c.params[6] == -1.0 && g_enter == 1);
-    EXPECT_EQ(c.messages + c.report, "Data points converted: 6\nResiduals:\nXRi YRi PointRMS\n"
-                                     "-0.139130 0.278261 0.311105\n-0.086957 0.173913 0.194441\n"
-                                     "-0.139130 0.278261 0.311105\n-0.086957 0.173913 0.194441\n"
-                                     "0.486957 -0.973913 1.088868\n-0.034783 0.069565 0.077776\n"
-                                     "Total RMS: 0.493435\nStandard deviation in x: 0.220671\n"
-                                     "Standard deviation in y: 0.441342\n");
-    c = RunFit(kAffineSix, 3, -7, ""); // no report: coefficients and deviations only
-    EXPECT_TRUE(c.result == 1 && c.report.empty() && c.sd.sdY > 0.44 && g_enter == 0);
-    c = RunFit(kAffineSix, 7, 3); // no model: the preset count of zeros
-    EXPECT_TRUE(c.result == 1 && c.count == 3 && c.params[2] == 0.0 && c.params[3] == -1.0);
-    EXPECT_NE(c.report.find("0.000000 0.000000 0.000000\nTotal RMS: 0.000000\n"
-                            "Standard deviation in x: 0.000000\n"),
-              std::string::npos);
-    c = RunFit("", 3);
-    EXPECT_TRUE(c.result == 1 && c.count == 6 && std::isnan(c.params[0]));
-    EXPECT_EQ(c.report, "Data points converted: 0\nResiduals:\nXRi YRi PointRMS\nTotal RMS: "
-                        "0.000000\nStandard deviation in x: 0.000000\nStandard deviation in y: "
-                        "0.000000\n");
-}
 
 // Each failure once: bad lines after two good ones (where lines end: at NUL,
 // and after 1022 bytes, the longest line the reader takes),
@@ -347,15 +278,33 @@ TEST(RunTransformFit, FailuresShowTheirMessagesAndLeaveTheOutputsAsTheyWere) {
         rows.push_back({forty, k, "r.txt",
                         (k < 7 ? "16 ReadControlPoints: " : "16 CalculateTransformParams: ") +
                             memory + "allocate " + what[k] + "."});
-    for (const auto &row : rows) {
+    for (const auto &row : rows) { // points and reports starting with '/' are paths
+        const std::string points =
+            row.points[0] == '/' ? row.points : WriteTempFile("entry_points.txt", row.points);
+        const bool device = row.report[0] == '/', fitted = row.report != std::string("r.txt");
+        const std::string report = device ? row.report : WriteTempFile(row.report, "");
+        long count = -7;
+        std::vector<double> params(25, -1.0);
+        g_messages.clear();
+        g_enter = g_leave = 0;
         FailWorkingAllocation(row.failAllocation);
-        const Call c = RunFit(row.points, 3, -7, row.report);
+        const long result = RunTransformFit(points.c_str(), 3, &count, params.data(),
+                                            report.c_str(), true, kCountingLocale, nullptr);
         FailWorkingAllocation(0);
-        const bool fitted = row.report != std::string("r.txt");
-        EXPECT_EQ(c.messages, fitted ? row.messages : row.messages + "\n");
-        EXPECT_TRUE(c.result == 0 && c.report.empty() && g_enter == fitted);
-        EXPECT_TRUE(c.count == (fitted ? 6 : -7) && (c.params[2] == -1.0) != fitted);
+        EXPECT_EQ(g_messages, fitted ? row.messages : row.messages + "\n");
+        EXPECT_TRUE(result == 0 && (device || ReadWholeFile(report).empty()) && g_enter == fitted &&
+                    g_leave == g_enter);
+        EXPECT_TRUE(count == (fitted ? 6 : -7) && (params[2] == -1.0) != fitted);
     }
+}
+
+// Without a model the coefficients are the preset count of zeros.
+TEST(RunTransformFit, WithoutAModelGivesThePresetCountOfZeros) {
+    long count = 3;
+    double params[4] = {-1, -1, -1, -1};
+    EXPECT_TRUE(RunTransformFit(WriteTempFile("p7.txt", kAffineSix).c_str(), 7, &count, params,
+                                nullptr, true, kCountingLocale, nullptr) == 1 &&
+                count == 3 && params[2] == 0.0 && params[3] == -1.0);
 }
 
 // Working blocks from a byte to far beyond the huge-page size can be filled
