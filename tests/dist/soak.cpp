@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -169,8 +168,11 @@ int main(int argc, char **argv) {
     CreateDirectoryA(g_folder.c_str(), nullptr);
     CreateDirectoryA(g_inner.c_str(), nullptr);
     SetDir(g_inner.c_str());
-    std::ofstream(g_points) << "0 0 1000 2000\n10 0 1020 1995\n0 10 1005 2030\n10 10 1025 2025\n"
-                               "5 5 1013.1 2011.3\n20 5 1042.5 2005\n";
+    FILE *file = std::fopen(g_points.c_str(), "wb");
+    std::fputs("0 0 1000 2000\n10 0 1020 1995\n0 10 1005 2030\n10 10 1025 2025\n"
+               "5 5 1013.1 2011.3\n20 5 1042.5 2005\n",
+               file);
+    std::fclose(file);
     // Shown, as a host's main window is: the splash screen gives it the
     // foreground when it closes.
     g_host = CreateWindowA("STATIC", "ortk soak host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400,
