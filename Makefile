@@ -32,8 +32,10 @@ win64: deps
 dist: win32 win64
 	python3 scripts/dist.py
 
-demo: native win64
-	@bash scripts/demo.sh
+# The build's progress goes to build/demo-build.log; demo.sh prints one line
+# about it (or the compiler's errors) before the demonstration.
+demo: deps
+	@MAKE="$(MAKE)" bash scripts/demo.sh
 
 # The time make started, for the run time that check.sh prints at its end.
 ORTK_CHECK_STARTED := $(shell date +%s)

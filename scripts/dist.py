@@ -13,6 +13,7 @@ import shutil
 import struct
 import subprocess
 import sys
+import textwrap
 import time
 import zipfile
 
@@ -99,18 +100,114 @@ def write_def(path, names):
             f.write(f'    "{name}"\n' if re.search(r"[?@]", name) else f"    {name}\n")
 
 
+# The package's reference page is these pages, in this order; QUICKSTART.txt
+# takes its prose from them and from the README, so nothing is written twice.
+REFERENCE_PAGES = ["docs/exports.md", "docs/ortk-fit.md"]
+
+
+def read(name):
+    with open(os.path.join(ROOT, name), encoding="utf-8") as f:
+        return f.read()
+
+
+def heading_id(title):
+    """The identifier pandoc (gfm) and GitHub give a heading."""
+    text = re.sub(r"[^\w\- ]", "", title.strip().lower())
+    return text.replace(" ", "-")
+
+
+def section(name, title):
+    """The text under a heading of a page, up to the next heading of its level
+    or above; lines inside code blocks are never headings."""
+    body, level, fenced = None, 0, False
+    for line in read(name).splitlines():
+        if line.startswith("```"):
+            fenced = not fenced
+        heading = None if fenced else re.match(r"(#+) (.*)", line)
+        if body is None:
+            if heading and heading.group(2) == title:
+                body, level = [], len(heading.group(1))
+        elif heading and len(heading.group(1)) <= level:
+            break
+        else:
+            body.append(line)
+    if body is None:
+        raise SystemExit(f"{name}: no section {title!r}")
+    return "\n".join(body).strip() + "\n"
+
+
+def local_links(markdown, included):
+    """Links between the included pages become links within the one page; links
+    to pages that are not in the package keep only their text."""
+    def relink(match):
+        text, page, fragment = match.group(1), match.group(2), match.group(3)
+        page = os.path.basename(page)
+        if page in included:
+            return f"[{text}](#{fragment or included[page]})"
+        return text
+    return re.sub(r"\[([^\]]+)\]\(((?:\.\./)?[\w./-]+\.md)(?:#([\w-]+))?\)", relink,
+                  markdown)
+
+
 def reference_markdown():
-    """The README's sections about using the DLL and its exports, in order."""
-    with open(os.path.join(ROOT, "README.md"), encoding="utf-8") as f:
-        text = f.read()
-    sections = re.split(r"(?m)^(?=## )", text)
-    wanted = ("## Using the DLL from C, C++ and MSVC", "## Calling convention", "## Exports",
-              "## Messages")
-    picked = [s for s in sections if s.startswith(wanted)]
-    if len(picked) != len(wanted):
-        raise SystemExit("README: a reference section is missing")
-    # One level up: the sections become the page's top headings.
-    return "\n".join(re.sub(r"(?m)^#(#+ )", r"\1", s) for s in picked)
+    pages = {os.path.basename(name): read(name) for name in REFERENCE_PAGES}
+    included = {}
+    for page, text in pages.items():
+        title = re.match(r"# (.*)", text)
+        if not title:
+            raise SystemExit(f"{page}: no title")
+        included[page] = heading_id(title.group(1))
+    return "\n".join(local_links(text, included) for text in pages.values())
+
+
+def plain(markdown):
+    """Markdown as the plain text of QUICKSTART.txt."""
+    out = subprocess.run(["pandoc", "--from=gfm", "--to=plain", "--columns=78"],
+                         input=local_links(markdown, {}), capture_output=True, text=True,
+                         check=True, cwd=ROOT).stdout
+    return out.strip()
+
+
+def package_contents():
+    """The table of the release page as an aligned list with Windows paths."""
+    rows = []
+    for line in section("docs/release.md", "What `make dist` builds").splitlines():
+        cells = [c.strip() for c in line.strip().strip("|").split("|")]
+        if len(cells) == 2 and cells[0].startswith("`"):
+            rows.append((plain(cells[0]).replace("/", "\\"), plain(cells[1])))
+    if not rows:
+        raise SystemExit("docs/release.md: no table of the package's files")
+    width = max(len(path) for path, _ in rows) + 2
+    lines = []
+    for path, what in rows:
+        first, *rest = textwrap.wrap(what, 78 - width - 2) or [""]
+        lines.append(f"  {path.ljust(width)}{first}")
+        lines.extend(" " * (width + 2) + more for more in rest)
+    return "\n".join(lines)
+
+
+def readme_example():
+    match = re.search(r"(?ms)^```c\n(.*?)^```", read("README.md"))
+    if not match:
+        raise SystemExit("README.md: no C example")
+    return textwrap.indent(match.group(1).rstrip(), "  ")
+
+
+def quickstart(version):
+    readme = read("README.md")
+    about = re.search(r"(?ms)^# ortk232\n\n(.*?)\n\n", readme).group(1)
+    fields = {
+        "@VERSION@": version,
+        "@ABOUT@": plain(about),
+        "@CONTENTS@": package_contents(),
+        "@CHECK@": plain(section("docs/release.md", "Checking a download")),
+        "@USE@": plain(section("docs/exports.md", "Using the DLL from C, C++ and MSVC")),
+        "@EXAMPLE@": readme_example(),
+    }
+    text = read("release/QUICKSTART.txt")
+    for key, value in fields.items():
+        text = text.replace(key, value)
+    return text
 
 
 def write_reference(path, version):
@@ -156,11 +253,13 @@ def stage(folder, version):
     shutil.copytree(os.path.join(ROOT, "examples"), os.path.join(folder, "examples"))
     os.makedirs(os.path.join(folder, "doc"))
     write_reference(os.path.join(folder, "doc", "ortk232-reference.html"), version)
-    with open(os.path.join(ROOT, "release", "QUICKSTART.txt"), encoding="utf-8") as f:
-        quickstart = f.read().replace("@VERSION@", version)
+    # The pictures the pages show, beside the page.
+    for picture in re.findall(r"!\[[^\]]*\]\(([\w.-]+)\)", reference_markdown()):
+        shutil.copyfile(os.path.join(ROOT, "docs", picture),
+                        os.path.join(folder, "doc", picture))
     with open(os.path.join(folder, "QUICKSTART.txt"), "w", encoding="utf-8",
               newline="\r\n") as f:
-        f.write(quickstart)
+        f.write(quickstart(version))
     files = package_files(folder)
     with open(os.path.join(folder, "SHA256SUMS"), "w", newline="\n") as f:
         for name in files:
