@@ -24,7 +24,7 @@ if ! "${MAKE:-make}" --no-print-directory native win64 >"$log" 2>&1; then
   exit 1
 fi
 warnings=$(grep -c 'warning:' "$log" || true)
-echo "build: native and win64 up to date in $(($(date +%s) - started)) s," \
+echo "build: native and win64 ready in $(($(date +%s) - started)) s," \
   "$warnings compiler warnings; progress in $log"
 source scripts/wine-env.sh
 wine_prefix_ready

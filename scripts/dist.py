@@ -169,7 +169,7 @@ def plain(markdown):
 
 
 def package_contents():
-    """The table of the release page as an aligned list with Windows paths."""
+    """The table of the release page as a list with Windows paths."""
     rows = []
     for line in section("docs/release.md", "What `make dist` builds").splitlines():
         cells = [c.strip() for c in line.strip().strip("|").split("|")]
@@ -177,12 +177,11 @@ def package_contents():
             rows.append((plain(cells[0]).replace("/", "\\"), plain(cells[1])))
     if not rows:
         raise SystemExit("docs/release.md: no table of the package's files")
-    width = max(len(path) for path, _ in rows) + 2
     lines = []
     for path, what in rows:
-        first, *rest = textwrap.wrap(what, 78 - width - 2) or [""]
-        lines.append(f"  {path.ljust(width)}{first}")
-        lines.extend(" " * (width + 2) + more for more in rest)
+        lines.append(f"  {path}")
+        lines.extend(textwrap.wrap(what, 78, initial_indent=" " * 6, subsequent_indent=" " * 6,
+                                   break_on_hyphens=False))
     return "\n".join(lines)
 
 
