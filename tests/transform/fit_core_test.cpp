@@ -9,17 +9,22 @@
 #include "transform/fit_entry.h"
 #include "transform/number_scan.h"
 #include "transform/residuals.h"
+#include "tests/transform/format_samples.h"
 
 #include <gtest/gtest.h>
 
 #include <malloc.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
+#include <cfenv>
 #include <cmath>
 #include <cstring>
 #include <fstream>
 #include <random>
+#include <set>
 #include <sstream>
 
 // Every message shown, one a line: "flags caption: text", or the text of a
@@ -38,11 +43,22 @@ void ShowLineError(unsigned templateId, long number) {
 
 namespace {
 
+// Every file the tests wrote, removed when the program ends, also after a
+// failed test.
+struct TempFiles {
+    std::set<std::string> paths;
+    ~TempFiles() {
+        for (const std::string &path : paths)
+            std::remove(path.c_str());
+    }
+} g_tempFiles;
+
 // A fresh file under the test's temporary folder, one name per process:
 // test runs of other builds may share the folder.
 std::string WriteTempFile(const std::string &name, const std::string &content) {
     const std::string path =
         testing::TempDir() + "ortk_transform_" + std::to_string(getpid()) + "_" + name;
+    g_tempFiles.paths.insert(path);
     std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
     return path;
 }
@@ -171,32 +187,52 @@ TEST(ReadControlPoints, CutsLinesAsFgetsDoesAndKeepsNothing) {
     EXPECT_LT(mallinfo2().uordblks + mallinfo2().hblkhd, held + 1000000);
 }
 
-// "%.6f" through the runtime in the C locale, with the separator put in.
+// What the Windows runtime's "%.6f" prints for a finite value, from glibc's:
+// the same exact digits, but an exact tie at the seventh decimal (an odd
+// multiple of 2^-7) goes away from zero, which glibc gives when rounding
+// towards the tie's side.
 std::string Printf6(double value, char point = '.') {
+    const bool tie = std::fabs(std::fmod(std::ldexp(value, 7), 2.0)) == 1.0;
+    if (tie)
+        std::fesetround(value > 0 ? FE_UPWARD : FE_DOWNWARD);
     char out[400];
     std::snprintf(out, sizeof out, "%.6f", value);
-    if (char *dot = std::strchr(out, '.'))
-        *dot = point;
+    std::fesetround(FE_TONEAREST);
+    *std::strchr(out, '.') = point;
     return out;
 }
 
-TEST(FormatFixed6, MatchesPrintfAtRandomAndAtTiesCarriesAndDigitCounts) {
-    std::mt19937 random(9);
-    std::vector<double> values;
-    std::istringstream list("0 -0 0.0078125 0.0234375 -0.0078125 0x1p-21 0x3p-22 1e-40 "
-                            "3.4028234663852886e38 0x1p40 0x1.fffffep39 0x1p-24 0x1.ffffffp-21 "
-                            "0.33333333333333331 inf -inf nan 0.1 0.0078125000000000017");
-    for (std::string text; list >> text;)
-        values.push_back(std::strtod(text.c_str(), nullptr));
-    for (double power = 1; power <= 1e13; power *= 10)
-        for (const double base : {power, -power, power - 5e-7, 5e-7 - power}) {
-            const float f = static_cast<float>(base);
-            values.insert(values.end(), {f, std::nextafter(f, 0.0f), std::nextafter(f, 2 * f)});
-        }
-    for (int i = 0; i < 200000; ++i)
-        values.push_back(static_cast<float>(std::ldexp(random() / 4e9 - 0.5, random() % 106 - 60)));
-    for (const double value : values) {
-        char out[400];
+TEST(FormatFixed6, GivesTheWindowsRuntimesTextForEveryKindOfDouble) {
+    // Known outputs of the runtime: its spellings of NaN and infinity (any
+    // NaN with a sign is "indefinite"), ties, and the decimal comma.
+    const struct {
+        std::uint64_t bits;
+        char point;
+        const char *text;
+    } known[] = {{0x7ff8000000000000, '.', "1.#QNAN0"},
+                 {0xfff8000000000000, '.', "-1.#IND00"},
+                 {0x7ff0000000000000, '.', "1.#INF00"},
+                 {0xfff0000000000000, '.', "-1.#INF00"},
+                 {0x7ff4000000000000, '.', "1.#QNAN0"},
+                 {0x7ff0000000000001, '.', "1.#QNAN0"},
+                 {0xfff0000000000001, '.', "-1.#IND00"},
+                 {0x7ff8000000000000, ',', "1,#QNAN0"},
+                 {0xfff8000000000000, ',', "-1,#IND00"},
+                 {0x3f80000000000000, ',', "0,007813"},
+                 {0xbf80000000000000, '.', "-0.007813"},
+                 {0x8000000000000000, '.', "-0.000000"},
+                 {0x419d6f3454000022, '.', "123456789.000001"},
+                 {0x44b52d02c7e14af6, '.', "99999999999999991611392.000000"}};
+    char out[400];
+    for (const auto &row : known) {
+        double value;
+        std::memcpy(&value, &row.bits, sizeof value);
+        const std::size_t length = FormatFixed6(value, row.point, out);
+        EXPECT_TRUE(out == std::string(row.text) && length == std::strlen(row.text)) << out;
+    }
+    for (const double value : FormatSamples(9, 100000)) {
+        if (!std::isfinite(value))
+            continue;
         const char point = value < 0.1 ? ',' : '.';
         const std::size_t length = FormatFixed6(value, point, out);
         ASSERT_TRUE(out == Printf6(value, point) && length == std::strlen(out)) << value;
@@ -234,6 +270,47 @@ TEST(WriteResiduals, ReportsMatchOneLineAtATime) {
     }
 }
 
+// A file that takes only its first `limit` bytes (the process's file size
+// limit) fails the report at the line holding the first byte it refused,
+// whether the report fits in the stream's buffer or is many times its size,
+// and keeps what it took.
+TEST(WriteResiduals, AFailedWriteFailsTheLineWhoseBytesWereRefused) {
+    const std::string path = WriteTempFile("limited.txt", "");
+    rlimit saved;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto savedHandler = std::signal(SIGXFSZ, SIG_IGN);
+    const std::string error = "16 WriteResiduals: Error while writing ";
+    for (const long n : {2L, 6000L}) {
+        const std::vector<double> TX(n, 0.25), TY(n, -1.5);
+        ASSERT_EQ(WriteResiduals(n, TX.data(), TY.data(), path.c_str(), true, 1, 2), 1);
+        const std::string full = ReadWholeFile(path);
+        std::vector<std::size_t> ends; // just after each line end
+        for (std::size_t at = full.find('\n'); at != std::string::npos;
+             at = full.find('\n', at + 1))
+            ends.push_back(at + 1);
+        ASSERT_EQ(ends.size(), static_cast<std::size_t>(n + 6));
+        const std::size_t heading = ends[2], points = ends[n + 2], total = ends[n + 3];
+        for (const std::size_t limit :
+             {std::size_t{0}, std::size_t{30}, heading - 1, heading, (heading + points) / 2,
+              points - 1, points, total - 1, total, ends[n + 4], full.size() - 1, full.size()}) {
+            const std::string expected =
+                limit < points        ? error + "data into residuals file.\n"
+                : limit < total       ? error + "Total RMS into residuals file.\n"
+                : limit < full.size() ? error + "standard deviations into residuals file.\n"
+                                      : "";
+            g_messages.clear();
+            rlimit limited = saved;
+            limited.rlim_cur = limit;
+            ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+            const long result = WriteResiduals(n, TX.data(), TY.data(), path.c_str(), true, 1, 2);
+            setrlimit(RLIMIT_FSIZE, &saved);
+            EXPECT_TRUE(result == expected.empty() && g_messages == expected) << n << " " << limit;
+            EXPECT_EQ(ReadWholeFile(path), full.substr(0, limit)) << n << " " << limit;
+        }
+    }
+    std::signal(SIGXFSZ, savedHandler);
+}
+
 int g_enter = 0, g_leave = 0;
 const ReportLocale kCountingLocale = {[] { ++g_enter; }, [] { ++g_leave; }};
 const char *kAffineSix = "0 0 1000 2000\n10 0 1020 1995\n0 10 1005 2030\n10 10 1025 2025\n"
@@ -244,9 +321,9 @@ const char *kAffineSix = "0 0 1000 2000\n10 0 1020 1995\n0 10 1005 2030\n10 10 1
 // files that cannot be read, every allocation of a fit of forty points, and
 // reports that cannot be written (the coefficients are out already).
 TEST(RunTransformFit, FailuresShowTheirMessagesAndLeaveTheOutputsAsTheyWere) {
-    std::string forty, many;
-    for (int i = 0; i < 3000; ++i)
-        (i < 40 ? forty : many) += std::to_string(i) + " " + std::to_string(i % 7) + " 1 2\n";
+    std::string forty;
+    for (int i = 0; i < 40; ++i)
+        forty += std::to_string(i) + " " + std::to_string(i % 7) + " 1 2\n";
     const std::string good = "10 20 30 40\n5 6 7 8\n", in = "Error in line ",
                       file = "16 ReadControlPoints: Cannot ", memory = "Out of memory: cannot ",
                       store =
@@ -269,8 +346,8 @@ TEST(RunTransformFit, FailuresShowTheirMessagesAndLeaveTheOutputsAsTheyWere) {
         {"/", 0, "r.txt", file + "open control points file."},
         {kAffineSix, 0, "no_such_dir/r.txt",
          "16 WriteResiduals: Cannot create residuals file.\n" + store},
-        // About 80 KB of point lines on a full device: the write fails on the way.
-        {many, 0, "/dev/full",
+        // A short report on a device that takes nothing fails at its first lines.
+        {kAffineSix, 0, "/dev/full",
          "16 WriteResiduals: Error while writing data into residuals file.\n" + store}};
     const char *what[] = {"",         "control point", "control point", "XP array", "YP array",
                           "XI array", "YI array",      "TX array",      "TY array"};
