@@ -191,17 +191,18 @@ long WriteResiduals(long n, const double *TX, const double *TY, const char *path
         return length > 0 && std::fwrite(text, 1, length, file) == length;
     };
     // The stream holds up to its buffer's size before it writes: it is
-    // emptied after the heading, after the point lines, after the total and
-    // after the deviations, so that a device that takes nothing, or a full
-    // disk, fails the report at the lines whose bytes it refused, as writing
-    // each line through would, whatever the report's size.
+    // emptied after the point lines (the heading's failure has the same
+    // message), after the total and after each deviation, so that a device
+    // that takes nothing, or a full disk, fails the report at the lines whose
+    // bytes it refused, as writing each line through would, whatever the
+    // report's size.
     auto flushed = [&] { return std::fflush(file) == 0; };
     const char decimalPoint = *std::localeconv()->decimal_point;
     char line[1300];
 
     int length = std::snprintf(line, sizeof line, "Data points converted: %li\n", n);
     if (!put(line, length > 0 ? static_cast<std::size_t>(length) : 0) || !put("Residuals:\n", 11) ||
-        !put("XRi YRi PointRMS\n", 17) || !flushed())
+        !put("XRi YRi PointRMS\n", 17))
         return fail(IDS_RESIDUALS_DATA_WRITE);
 
     // The point lines are gathered and handed to the stream in pieces of
