@@ -203,109 +203,82 @@ std::string Printf6(double value, char point = '.') {
 }
 
 TEST(FormatFixed6, GivesTheWindowsRuntimesTextForEveryKindOfDouble) {
-    // Known outputs of the runtime: its spellings of NaN and infinity (any
-    // NaN with a sign is "indefinite"), ties, and the decimal comma.
-    const struct {
-        std::uint64_t bits;
-        char point;
-        const char *text;
-    } known[] = {{0x7ff8000000000000, '.', "1.#QNAN0"},
-                 {0xfff8000000000000, '.', "-1.#IND00"},
-                 {0x7ff0000000000000, '.', "1.#INF00"},
-                 {0xfff0000000000000, '.', "-1.#INF00"},
-                 {0x7ff4000000000000, '.', "1.#QNAN0"},
-                 {0x7ff0000000000001, '.', "1.#QNAN0"},
-                 {0xfff0000000000001, '.', "-1.#IND00"},
-                 {0x7ff8000000000000, ',', "1,#QNAN0"},
-                 {0xfff8000000000000, ',', "-1,#IND00"},
-                 {0x3f80000000000000, ',', "0,007813"},
-                 {0xbf80000000000000, '.', "-0.007813"},
-                 {0x8000000000000000, '.', "-0.000000"},
-                 {0x419d6f3454000022, '.', "123456789.000001"},
-                 {0x44b52d02c7e14af6, '.', "99999999999999991611392.000000"}};
+    // Known outputs of the runtime, each after the bits of its value: NaN and
+    // infinity (any NaN with a sign is "indefinite"), ties, the comma.
+    std::istringstream known(
+        "7ff8000000000000 1.#QNAN0 fff8000000000000 -1,#IND00 7ff0000000000000 1.#INF00 "
+        "fff0000000000000 -1.#INF00 7ff0000000000001 1.#QNAN0 fff0000000000001 -1.#IND00 "
+        "3f80000000000000 0,007813 bf80000000000000 -0.007813 8000000000000000 -0.000000 "
+        "419d6f3454000022 123456789.000001 44b52d02c7e14af6 99999999999999991611392.000000");
     char out[400];
-    for (const auto &row : known) {
+    for (std::string hex, text; known >> hex >> text;) {
+        const std::uint64_t bits = std::stoull(hex, nullptr, 16);
         double value;
-        std::memcpy(&value, &row.bits, sizeof value);
-        const std::size_t length = FormatFixed6(value, row.point, out);
-        EXPECT_TRUE(out == std::string(row.text) && length == std::strlen(row.text)) << out;
+        std::memcpy(&value, &bits, sizeof value);
+        EXPECT_TRUE(FormatFixed6(value, text[text.find_first_of(".,")], out) == text.size() &&
+                    out == text)
+            << out;
     }
     for (const double value : FormatSamples(9, 100000)) {
-        if (!std::isfinite(value))
-            continue;
         const char point = value < 0.1 ? ',' : '.';
         const std::size_t length = FormatFixed6(value, point, out);
-        ASSERT_TRUE(out == Printf6(value, point) && length == std::strlen(out)) << value;
+        ASSERT_TRUE(!std::isfinite(value) ||
+                    (out == Printf6(value, point) && length == std::strlen(out)))
+            << value;
     }
 }
 
 // Reports around and far beyond the sizes at which point lines are handed to
-// the stream in pieces, over a longer file that must be truncated, against
-// one built with snprintf.
-TEST(WriteResiduals, ReportsMatchOneLineAtATime) {
+// the stream in pieces, over a longer file, against one built with Printf6;
+// then each on a file that takes only its first `limit` bytes (the process's
+// file size limit): the report fails at the line holding the first byte
+// refused, whether it fits in the stream's buffer or not, and the file keeps
+// what it took.
+TEST(WriteResiduals, WritesEveryLineAndFailsAtTheLineWhoseBytesWereRefused) {
     std::mt19937 random(11);
     const std::string path = WriteTempFile("report.txt", std::string(500000, 'x'));
-    for (const long n : {0L, 1L, 3L, 300L, 301L, 700L, 5000L}) {
+    rlimit saved;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto savedHandler = std::signal(SIGXFSZ, SIG_IGN);
+    const std::string error = "16 WriteResiduals: Error while writing ";
+    for (const long n : {0L, 1L, 301L, 5000L}) {
         std::vector<double> TX(n), TY(n);
-        std::string expected =
+        std::string report =
             "Data points converted: " + std::to_string(n) + "\nResiduals:\nXRi YRi PointRMS\n";
         double sum = 0;
         for (long i = 0; i < n; ++i) {
             TX[i] = std::ldexp(random() / 2e9 - 1, random() % 50 - 20);
             TY[i] = i % 97 ? std::ldexp(random() / 2e9 - 1, random() % 50 - 20) : 0.0;
             const double squares = TX[i] * TX[i] + TY[i] * TY[i];
-            expected += Printf6(static_cast<float>(TX[i])) + " " +
-                        Printf6(static_cast<float>(TY[i])) + " " +
-                        Printf6(static_cast<float>(std::sqrt(squares))) + "\n";
+            report += Printf6(float(TX[i])) + " " + Printf6(float(TY[i])) + " " +
+                      Printf6(float(std::sqrt(squares))) + "\n";
             sum += squares;
         }
         const double total = n ? std::sqrt(sum / n) : 0.0;
-        ASSERT_EQ(WriteResiduals(n, TX.data(), TY.data(), path.c_str(), true, 1234.5678, 1e7), 1);
-        EXPECT_EQ(ReadWholeFile(path), expected +
-                                           "Total RMS: " + Printf6(static_cast<float>(total)) +
-                                           "\nStandard deviation in x: 1234.567800\n"
-                                           "Standard deviation in y: 10000000.000000\n")
-            << n;
         EXPECT_EQ(TotalRms(n, TX.data(), TY.data()), total);
-    }
-}
-
-// A file that takes only its first `limit` bytes (the process's file size
-// limit) fails the report at the line holding the first byte it refused,
-// whether the report fits in the stream's buffer or is many times its size,
-// and keeps what it took.
-TEST(WriteResiduals, AFailedWriteFailsTheLineWhoseBytesWereRefused) {
-    const std::string path = WriteTempFile("limited.txt", "");
-    rlimit saved;
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto savedHandler = std::signal(SIGXFSZ, SIG_IGN);
-    const std::string error = "16 WriteResiduals: Error while writing ";
-    for (const long n : {2L, 6000L}) {
-        const std::vector<double> TX(n, 0.25), TY(n, -1.5);
-        ASSERT_EQ(WriteResiduals(n, TX.data(), TY.data(), path.c_str(), true, 1, 2), 1);
-        const std::string full = ReadWholeFile(path);
-        std::vector<std::size_t> ends; // just after each line end
-        for (std::size_t at = full.find('\n'); at != std::string::npos;
-             at = full.find('\n', at + 1))
-            ends.push_back(at + 1);
-        ASSERT_EQ(ends.size(), static_cast<std::size_t>(n + 6));
-        const std::size_t heading = ends[2], points = ends[n + 2], total = ends[n + 3];
-        for (const std::size_t limit :
-             {std::size_t{0}, std::size_t{30}, heading - 1, heading, (heading + points) / 2,
-              points - 1, points, total - 1, total, ends[n + 4], full.size() - 1, full.size()}) {
-            const std::string expected =
-                limit < points        ? error + "data into residuals file.\n"
-                : limit < total       ? error + "Total RMS into residuals file.\n"
-                : limit < full.size() ? error + "standard deviations into residuals file.\n"
-                                      : "";
+        const std::size_t points = report.size();
+        report += "Total RMS: " + Printf6(float(total)) + "\n";
+        const std::size_t totalEnd = report.size();
+        report +=
+            "Standard deviation in x: 1234.567800\nStandard deviation in y: 10000000.000000\n";
+        for (const std::size_t limit : {std::size_t{0}, points / 2, points - 1, points,
+                                        totalEnd - 1, totalEnd, report.size() - 1, report.size()}) {
+            const std::string what = limit < points     ? "data"
+                                     : limit < totalEnd ? "Total RMS"
+                                                        : "standard deviations";
             g_messages.clear();
             rlimit limited = saved;
             limited.rlim_cur = limit;
-            ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-            const long result = WriteResiduals(n, TX.data(), TY.data(), path.c_str(), true, 1, 2);
+            ASSERT_EQ(setrlimit(RLIMIT_FSIZE, limit < report.size() ? &limited : &saved), 0);
+            const long result =
+                WriteResiduals(n, TX.data(), TY.data(), path.c_str(), true, 1234.5678, 1e7);
             setrlimit(RLIMIT_FSIZE, &saved);
-            EXPECT_TRUE(result == expected.empty() && g_messages == expected) << n << " " << limit;
-            EXPECT_EQ(ReadWholeFile(path), full.substr(0, limit)) << n << " " << limit;
+            EXPECT_EQ(g_messages,
+                      limit < report.size() ? error + what + " into residuals file.\n" : "")
+                << n << " " << limit;
+            EXPECT_TRUE(result == (limit == report.size()) &&
+                        ReadWholeFile(path) == report.substr(0, limit))
+                << n << " " << limit;
         }
     }
     std::signal(SIGXFSZ, savedHandler);

@@ -6,6 +6,8 @@
 #include "ortk232.h"
 #include "tests/frame/captured_messages.h"
 #include "tests/frame/file_bytes.h"
+#include "tests/transform/format_samples.h"
+#include "transform/residuals.h"
 #include "transform/transform_locale.h"
 
 #include <gtest/gtest.h>
@@ -90,10 +92,10 @@ TEST(CalculateTransformParams, WritesTheReportShowsMessagesOnlyWhenAskedAndLeave
         }
     }
     RemoveDirectoryA(folder.c_str());
-    // Ten points on a line leave the affine fit singular: its NaNs are
+    // Eight points on a line leave the affine fit singular: its NaNs are
     // reported as the runtime spells them.
-    const Call singular = CallExport(0, "0 0 0 0\n1 1 2 1\n2 2 4 4\n3 3 6 9\n4 4 8 16\n5 5 10 25\n"
-                                        "6 6 12 36\n7 7 14 49\n8 8 16 64\n9 9 18 81\n");
+    const Call singular =
+        CallExport(0, "0 0 0 0\n1 1 2 1\n2 2 4 4\n3 3 6 9\n4 4 8 16\n5 5 1 2\n6 6 0 1\n7 7 5 5\n");
     EXPECT_NE(singular.report.find("PointRMS\r\n-1.#IND00 -1.#IND00 -1.#IND00\r\n"),
               std::string::npos)
         << singular.report;
@@ -114,6 +116,27 @@ TEST(CalculateTransformParams, WritesTheReportShowsMessagesOnlyWhenAskedAndLeave
     EXPECT_TRUE(capture.messages().empty() && n.count == -7);
     DeleteFileA(kReport.c_str());
     DeleteFileA(kPoints.c_str());
+}
+
+// The report's numbers against msvcrt's own _snprintf (not the compiler
+// runtime's printf) on a large sample, with its full stop and decimal comma.
+TEST(FormatFixed6, GivesMsvcrtsBytesForEveryKindOfDouble) {
+    const FARPROC function = GetProcAddress(GetModuleHandleA("msvcrt.dll"), "_snprintf");
+    ASSERT_NE(function, nullptr);
+    const auto runtime = reinterpret_cast<int(__cdecl *)(char *, std::size_t, const char *, ...)>(
+        reinterpret_cast<void (*)()>(function));
+    for (const char *locale : {"German_Germany.1252", "C"}) {
+        ASSERT_NE(std::setlocale(LC_ALL, locale), nullptr);
+        const char point = *std::localeconv()->decimal_point;
+        EXPECT_EQ(point, locale[1] ? ',' : '.');
+        for (const double value : FormatSamples(5, locale[1] ? 40000 : 400000)) {
+            char expected[400], got[400];
+            const int length = runtime(expected, sizeof expected, "%.6f", value);
+            ASSERT_TRUE(FormatFixed6(value, point, got) == std::size_t(length) &&
+                        std::string(got) == expected)
+                << std::hexfloat << value << " " << got;
+        }
+    }
 }
 
 // Wine takes the user locale from LC_ALL at process start, so this runs only
