@@ -147,7 +147,8 @@ void FreeCoordinateArrays(double *XP, double *YP, double *XI, double *YI) {
 
 long ReadControlPoints(const char *path, long *n, double **XI, double **YI, double **XP,
                        double **YP, bool showMessages) {
-    if (!ControlPointsPathExists(path)) {
+    // A null path names nothing, like a name that matches no entry.
+    if (path == nullptr || !ControlPointsPathExists(path)) {
         if (showMessages)
             ShowMessage(IDS_CANNOT_LOCATE_CP_FILE, IDS_READ_CONTROL_POINTS, kMessageErrorIcon);
         return 0;

@@ -27,8 +27,8 @@ constexpr long kMaxLineBytes = 1022;
 // XP (x_new), YP (y_new), in file order; the caller releases them with
 // FreeCoordinateArrays. The four array out-places must be null on entry.
 // Returns 1, or 0 after showing the reason (when showMessages is set) with
-// nothing left allocated. The decimal point is that of the C runtime's
-// current locale.
+// nothing left allocated; a null path fails as a missing file does. The
+// decimal point is that of the C runtime's current locale.
 long ReadControlPoints(const char *path, long *n, double **XI, double **YI, double **XP,
                        double **YP, bool showMessages);
 

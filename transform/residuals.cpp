@@ -52,18 +52,50 @@ char *WriteUnsigned(std::uint64_t value, char *out) {
     return out + length;
 }
 
-// Formats through the runtime, then puts the decimal point in place of the
-// one the runtime used (the runtimes follow their locale here too, but the
-// caller's point is the one that counts).
-std::size_t FormatWithRuntime(double value, char decimalPoint, char *out) {
-    const int length = std::snprintf(out, 400, "%.6f", value);
-    if (length < 0) {
-        out[0] = '\0';
-        return 0;
+// The largest finite doubles have 309 integer digits: 35 groups of nine.
+constexpr int kDecimalGroups = 35;
+constexpr std::uint32_t kGroupBase = 1000000000u;
+
+// Writes the digits of mantissa * 2^exponent, a whole number of 2^64 or
+// more, exactly: the number is kept in groups of nine decimal digits and
+// doubled 32 bits at a time.
+char *WriteLargeWhole(std::uint64_t mantissa, int exponent, char *out) {
+    std::uint32_t groups[kDecimalGroups];
+    groups[0] = static_cast<std::uint32_t>(mantissa % kGroupBase);
+    groups[1] = static_cast<std::uint32_t>(mantissa / kGroupBase % kGroupBase);
+    int used = 2;
+    while (exponent > 0) {
+        const int step = exponent < 32 ? exponent : 32;
+        exponent -= step;
+        std::uint64_t carry = 0;
+        for (int i = 0; i < used; ++i) {
+            const std::uint64_t product = (std::uint64_t{groups[i]} << step) + carry;
+            groups[i] = static_cast<std::uint32_t>(product % kGroupBase);
+            carry = product / kGroupBase;
+        }
+        for (; carry != 0; carry /= kGroupBase)
+            groups[used++] = static_cast<std::uint32_t>(carry % kGroupBase);
     }
-    if (std::isfinite(value) && length > 7)
-        out[length - 7] = decimalPoint;
-    return static_cast<std::size_t>(length);
+    out = WriteUnsigned(groups[used - 1], out);
+    for (int i = used - 2; i >= 0; --i) {
+        for (int digit = 8; digit >= 0; --digit) {
+            out[digit] = static_cast<char>('0' + groups[i] % 10);
+            groups[i] /= 10;
+        }
+        out += 9;
+    }
+    return out;
+}
+
+// The runtime's spellings of a NaN and of an infinity: "1.#QNAN0" for a NaN
+// without sign, "-1.#IND00" for one with a sign (whatever its payload), and
+// "1.#INF00", each with the decimal point of the locale.
+char *WriteSpecial(bool nan, bool negative, char decimalPoint, char *out) {
+    *out++ = '1';
+    *out++ = decimalPoint;
+    const char *rest = !nan ? "#INF00" : negative ? "#IND00" : "#QNAN0";
+    std::memcpy(out, rest, 6);
+    return out + 6;
 }
 
 constexpr std::size_t kStreamBufferBytes = 1 << 16;
@@ -79,41 +111,49 @@ std::size_t FormatFixed6(double value, char decimalPoint, char *out) {
     const bool negative = (bits >> 63) != 0;
     const int exponentField = static_cast<int>((bits >> 52) & 0x7ff);
     const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
-
-    // Exact integer arithmetic for the values of the report: at most 24
-    // significant bits (a float widened) and magnitudes below 2^40. Anything
-    // else goes through the runtime.
-    std::uint64_t scaled; // value * 10^6, rounded half to even
-    if (exponentField == 0 && fraction == 0) {
-        scaled = 0;
-    } else {
-        if (exponentField == 0 || exponentField == 0x7ff || (fraction & ((1u << 29) - 1)) != 0)
-            return FormatWithRuntime(value, decimalPoint, out);
-        const std::uint64_t mantissa = ((std::uint64_t{1} << 52) | fraction) >> 29;
-        const int exponent = exponentField - 1023 - 23; // value = mantissa * 2^exponent
-        if (exponent > 16)
-            return FormatWithRuntime(value, decimalPoint, out);
-        if (exponent >= 0) {
-            scaled = (mantissa << exponent) * 1000000u;
-        } else {
-            const std::uint64_t product = mantissa * 1000000u; // below 2^44
-            const int shift = -exponent;
-            if (shift >= 63) {
-                scaled = 0; // below half a unit of the sixth decimal
-            } else {
-                // Half to even without a branch: a remainder above half, or
-                // of half with an odd quotient, carries one into it.
-                const std::uint64_t half = std::uint64_t{1} << (shift - 1);
-                scaled = (product + half - 1 + ((product >> shift) & 1)) >> shift;
-            }
-        }
-    }
     char *p = out;
     *p = '-'; // kept only for a negative value, without a branch
     p += negative;
-    p = WriteUnsigned(scaled / 1000000u, p);
+    if (exponentField == 0x7ff) {
+        p = WriteSpecial(fraction != 0, negative, decimalPoint, p);
+        *p = '\0';
+        return static_cast<std::size_t>(p - out);
+    }
+    // value = mantissa / 2^shift, exactly.
+    const std::uint64_t mantissa =
+        exponentField != 0 ? fraction | std::uint64_t{1} << 52 : fraction;
+    const int shift = 1075 - (exponentField != 0 ? exponentField : 1);
+
+    std::uint64_t whole = 0;
+    unsigned decimals = 0;
+    if (shift < -11) {
+        p = WriteLargeWhole(mantissa, -shift, p);
+    } else if (shift <= 0) {
+        whole = mantissa << -shift;
+    } else if (shift <= 96) {
+        // The fraction as f / 2^s with f below 2^64; twice the decimals,
+        // floor(f * 10^6 / 2^(s-1)), from the two 32-bit halves of f.
+        std::uint64_t f = mantissa;
+        int s = shift;
+        if (shift < 64) {
+            whole = mantissa >> shift;
+            f = mantissa << (64 - shift);
+            s = 64;
+        }
+        const std::uint64_t low = (f & 0xffffffffu) * 1000000u;
+        const std::uint64_t high = (f >> 32) * 1000000u;
+        const std::uint64_t twice = (high + (low >> 32)) >> (s - 33);
+        // A remainder of half a unit or more rounds up: an exact tie goes
+        // away from zero, as the runtime rounds it.
+        decimals = static_cast<unsigned>((twice + 1) >> 1);
+        if (decimals == 1000000u) {
+            decimals = 0;
+            ++whole;
+        }
+    } // else below 2^-43: zero to six decimals
+    if (shift >= -11)
+        p = WriteUnsigned(whole, p);
     *p++ = decimalPoint;
-    const unsigned decimals = static_cast<unsigned>(scaled % 1000000u);
     p = WritePair(decimals / 10000, p);
     p = WritePair(decimals / 100 % 100, p);
     p = WritePair(decimals % 100, p);
@@ -150,6 +190,13 @@ long WriteResiduals(long n, const double *TX, const double *TY, const char *path
     auto put = [&](const char *text, std::size_t length) {
         return length > 0 && std::fwrite(text, 1, length, file) == length;
     };
+    // The stream holds up to its buffer's size before it writes: it is
+    // emptied after the point lines (the heading's failure has the same
+    // message), after the total and after each deviation, so that a device
+    // that takes nothing, or a full disk, fails the report at the lines whose
+    // bytes it refused, as writing each line through would, whatever the
+    // report's size.
+    auto flushed = [&] { return std::fflush(file) == 0; };
     const char decimalPoint = *std::localeconv()->decimal_point;
     char line[1300];
 
@@ -183,14 +230,14 @@ long WriteResiduals(long n, const double *TX, const double *TY, const char *path
             batched = 0;
         }
     }
-    if (batched > 0 && !put(batch, batched))
+    if ((batched > 0 && !put(batch, batched)) || !flushed())
         return fail(IDS_RESIDUALS_DATA_WRITE);
 
     std::memcpy(line, "Total RMS: ", 11);
     std::size_t used = 11;
     used += FormatFixed6(static_cast<float>(TotalRms(n, TX, TY)), decimalPoint, line + used);
     line[used++] = '\n';
-    if (!put(line, used))
+    if (!put(line, used) || !flushed())
         return fail(IDS_RESIDUALS_TOTAL_WRITE);
 
     const double deviations[2] = {sdX, sdY};
@@ -200,7 +247,7 @@ long WriteResiduals(long n, const double *TX, const double *TY, const char *path
         std::memcpy(line, labels[d], used);
         used += FormatFixed6(deviations[d], decimalPoint, line + used);
         line[used++] = '\n';
-        if (!put(line, used))
+        if (!put(line, used) || !flushed())
             return fail(IDS_RESIDUALS_SD_WRITE);
     }
     std::fclose(file);

@@ -14,8 +14,11 @@
 long WriteResiduals(long n, const double *TX, const double *TY, const char *path, bool showMessages,
                     double sdX, double sdY);
 
-// Formats value as "%.6f" would, with decimalPoint as the separator, into out
-// (at least 400 bytes); returns the length. Exact for every double.
+// Formats value into out (at least 400 bytes) as the Windows runtime's "%.6f"
+// does, with decimalPoint as the separator, and returns the length: the exact
+// decimal digits, rounded to six decimals with an exact tie going away from
+// zero (0.0078125 gives 0.007813); a NaN gives "1.#QNAN0", or "-1.#IND00"
+// with a sign; an infinity "1.#INF00" or "-1.#INF00".
 std::size_t FormatFixed6(double value, char decimalPoint, char *out);
 
 // The total of the report line "Total RMS", before its rounding to float.

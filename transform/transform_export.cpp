@@ -77,12 +77,17 @@ extern "C" long __cdecl CalculateTransformParams(HWND hwndOwner, const char *con
     return RunExport(0L, [&]() -> long {
         const bool show = showMessages == 1;
         g_ownerWindow = hwndOwner;
-        if (controlPointsFile == nullptr || paramCount == nullptr || params == nullptr ||
-            residualsFile == nullptr)
+        // Without places for the coefficients there is nothing to hand back:
+        // refused at once, silently.
+        if (paramCount == nullptr || params == nullptr)
             return 0;
         MaskedFloatingPointExceptions masked;
         const ReportLocale locale = {EnterUserLocale, LeaveUserLocale};
-        return RunTransformFit(controlPointsFile, transformType, paramCount, params, residualsFile,
-                               show, locale, nullptr);
+        // A null control points path is not found (2004); a null report path
+        // fits and hands out the coefficients, then fails as a report that
+        // cannot be created does: the empty path names no file.
+        return RunTransformFit(controlPointsFile, transformType, paramCount, params,
+                               residualsFile != nullptr ? residualsFile : "", show, locale,
+                               nullptr);
     });
 }

@@ -6,6 +6,8 @@
 #include "ortk232.h"
 #include "tests/frame/captured_messages.h"
 #include "tests/frame/file_bytes.h"
+#include "tests/transform/format_samples.h"
+#include "transform/residuals.h"
 #include "transform/transform_locale.h"
 
 #include <gtest/gtest.h>
@@ -27,28 +29,32 @@ std::string TempPath(const std::string &name) {
     return std::string(folder) + "ortk_export_" + name;
 }
 
+// A device that takes nothing.
+const char *const kFullDevice = "Z:\\dev\\full";
+const std::string kReport = TempPath("report.txt"), kPoints = TempPath("points.txt");
+
 struct Call {
     long result, count = -7;
     double params[21] = {};
     std::string report, boxes; // "caption: text flags|" of each box, "(other owner)" marked
 };
 
-// One call of the six-point affine example, or with points null of the path
-// as it is.
+// One call of the six-point affine example, or with points null of the
+// points path as it is; either path may be null.
 Call CallExport(long show = 0, const char *points = kAffineSix,
-                const std::string &report = TempPath("report.txt"),
-                const std::string &cp = TempPath("points.txt")) {
+                const char *report = kReport.c_str(), const char *cp = kPoints.c_str()) {
     Call c;
-    DeleteFileA(report.c_str());
-    if (FILE *file = points ? std::fopen(cp.c_str(), "wb") : nullptr)
+    if (report != nullptr && report != kFullDevice)
+        DeleteFileA(report);
+    if (FILE *file = points ? std::fopen(cp, "wb") : nullptr)
         std::fputs(points, file), std::fclose(file);
     MessageCapture capture;
-    c.result =
-        CalculateTransformParams(kOwner, cp.c_str(), 3, &c.count, c.params, report.c_str(), show);
+    c.result = CalculateTransformParams(kOwner, cp, 3, &c.count, c.params, report, show);
     for (const CapturedMessage &m : capture.messages())
         c.boxes += std::string(m.owner == kOwner ? "" : "(other owner) ") + m.caption + ": " +
                    m.text + " " + std::to_string(m.flags) + "|";
-    c.report = FileBytes(report);
+    if (report != nullptr && report != kFullDevice)
+        c.report = FileBytes(report);
     return c;
 }
 
@@ -57,22 +63,42 @@ TEST(CalculateTransformParams, WritesTheReportShowsMessagesOnlyWhenAskedAndLeave
     EXPECT_TRUE(c.result == 1 && c.count == 6 && c.boxes.empty());
     EXPECT_EQ(c.report.substr(0, 66),
               "Data points converted: 6\r\nResiduals:\r\nXRi YRi PointRMS\r\n-0.139130 ");
-    CreateDirectoryA(TempPath("folder").c_str(), nullptr);
-    // Points (null: the file as it is), report and points file names, and the
-    // boxes shown with showMessages 1.
-    const char *rows[][4] = {
-        {nullptr, "r.txt", "none.txt", "ReadControlPoints: Cannot locate control points file. 16|"},
-        {nullptr, "r.txt", "folder", "ReadControlPoints: Cannot open control points file. 16|"},
-        {kAffineSix, "folder", "points.txt",
-         "WriteResiduals: Cannot create residuals file. 16|"
-         "CalculateTransformParams: Cannot create file to store residuals 16|"}};
+    const std::string r = TempPath("r.txt"), none = TempPath("none.txt"),
+                      folder = TempPath("folder");
+    CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string locate = "ReadControlPoints: Cannot locate control points file. 16|",
+                      store = "CalculateTransformParams: Cannot create file to store residuals 16|",
+                      create = "WriteResiduals: Cannot create residuals file. 16|" + store,
+                      write = "WriteResiduals: Error while writing data into residuals file. 16|" +
+                              store;
+    // Points (null: the file as it is), report and points paths, and the
+    // boxes shown with showMessages 1. A null points path is a file not
+    // found; a null report path, one that cannot be created, after the fit.
+    const struct {
+        const char *points, *report, *cp;
+        std::string boxes;
+    } rows[] = {{nullptr, r.c_str(), none.c_str(), locate},
+                {nullptr, r.c_str(), nullptr, locate},
+                {nullptr, r.c_str(), folder.c_str(),
+                 "ReadControlPoints: Cannot open control points file. 16|"},
+                {kAffineSix, folder.c_str(), kPoints.c_str(), create},
+                {kAffineSix, nullptr, kPoints.c_str(), create},
+                {kAffineSix, kFullDevice, kPoints.c_str(), write}};
     for (const auto &row : rows) {
         for (const long show : {1L, 0L, 2L}) {
-            const Call c = CallExport(show, row[0], TempPath(row[1]), TempPath(row[2]));
-            EXPECT_TRUE(c.result == 0 && c.count == (row[0] == kAffineSix ? 6 : -7)) << row[2];
-            EXPECT_EQ(c.boxes, show == 1 ? row[3] : "") << row[2];
+            const Call c = CallExport(show, row.points, row.report, row.cp);
+            EXPECT_TRUE(c.result == 0 && c.count == (row.points ? 6 : -7)) << row.boxes;
+            EXPECT_EQ(c.boxes, show == 1 ? row.boxes : "") << row.report;
         }
     }
+    RemoveDirectoryA(folder.c_str());
+    // Eight points on a line leave the affine fit singular: its NaNs are
+    // reported as the runtime spells them.
+    const Call singular =
+        CallExport(0, "0 0 0 0\n1 1 2 1\n2 2 4 4\n3 3 6 9\n4 4 8 16\n5 5 1 2\n6 6 0 1\n7 7 5 5\n");
+    EXPECT_NE(singular.report.find("PointRMS\r\n-1.#IND00 -1.#IND00 -1.#IND00\r\n"),
+              std::string::npos)
+        << singular.report;
     // The call leaves English (United States) in force, whatever it found.
     char name[400];
     EXPECT_STREQ(BuildLocaleName(0x0419, name), "Russian_Russia.1251");
@@ -81,15 +107,36 @@ TEST(CalculateTransformParams, WritesTheReportShowsMessagesOnlyWhenAskedAndLeave
     EXPECT_EQ(CallExport().result, 1);
     EXPECT_STREQ(std::setlocale(LC_ALL, nullptr), "English_United States.1252");
     EXPECT_EQ(GetThreadLocale(), 0x0409u);
-    // Null arguments are refused before the file is looked for.
+    // No place for the coefficients: refused before the file is looked for.
     Call n;
     MessageCapture capture;
-    EXPECT_EQ(CalculateTransformParams(kOwner, nullptr, 3, &n.count, n.params, "r.txt", 1) +
-                  CalculateTransformParams(kOwner, "none.txt", 3, nullptr, n.params, "r.txt", 1) +
-                  CalculateTransformParams(kOwner, "none.txt", 3, &n.count, nullptr, "r.txt", 1) +
-                  CalculateTransformParams(kOwner, "none.txt", 3, &n.count, n.params, nullptr, 1),
+    EXPECT_EQ(CalculateTransformParams(kOwner, "none.txt", 3, nullptr, n.params, "r.txt", 1) +
+                  CalculateTransformParams(kOwner, "none.txt", 3, &n.count, nullptr, "r.txt", 1),
               0);
     EXPECT_TRUE(capture.messages().empty() && n.count == -7);
+    DeleteFileA(kReport.c_str());
+    DeleteFileA(kPoints.c_str());
+}
+
+// The report's numbers against msvcrt's own _snprintf (not the compiler
+// runtime's printf) on a large sample, with its full stop and decimal comma.
+TEST(FormatFixed6, GivesMsvcrtsBytesForEveryKindOfDouble) {
+    const FARPROC function = GetProcAddress(GetModuleHandleA("msvcrt.dll"), "_snprintf");
+    ASSERT_NE(function, nullptr);
+    const auto runtime = reinterpret_cast<int(__cdecl *)(char *, std::size_t, const char *, ...)>(
+        reinterpret_cast<void (*)()>(function));
+    for (const char *locale : {"German_Germany.1252", "C"}) {
+        ASSERT_NE(std::setlocale(LC_ALL, locale), nullptr);
+        const char point = *std::localeconv()->decimal_point;
+        EXPECT_EQ(point, locale[1] ? ',' : '.');
+        for (const double value : FormatSamples(5, locale[1] ? 40000 : 400000)) {
+            char expected[400], got[400];
+            const int length = runtime(expected, sizeof expected, "%.6f", value);
+            ASSERT_TRUE(FormatFixed6(value, point, got) == std::size_t(length) &&
+                        std::string(got) == expected)
+                << std::hexfloat << value << " " << got;
+        }
+    }
 }
 
 // Wine takes the user locale from LC_ALL at process start, so this runs only
@@ -105,6 +152,8 @@ TEST(TransformGermanLocale, ChildReportUsesCommaAndLeavesEnglish) {
         << first.report;
     EXPECT_TRUE(first.result == 1 && second.result == 1 && second.report == first.report &&
                 std::equal(first.params, first.params + 6, second.params));
+    DeleteFileA(kReport.c_str());
+    DeleteFileA(kPoints.c_str());
 }
 
 } // namespace
