@@ -97,7 +97,7 @@ bool NewtonInverse(const FitMap &m, double U, double V, double *u, double *v, st
     const double tolerance = kInverseTolerance * m.newSpread, h = 1e-5 * m.oldSpread;
     double fu = 0.0, fv = 0.0;
     m.evaluate(pu, pv, &fu, &fv);
-    double ru = fu - U, rv = fv - V, r = std::hypot(ru, rv);
+    double ru = fu - U, rv = fv - V, r = Length(ru, rv);
     for (int step = 0; step <= kInverseIterations; ++step) {
         double J[4], plus[2], minus[2];
         m.evaluate(pu + h, pv, &plus[0], &plus[1]);
@@ -117,7 +117,7 @@ bool NewtonInverse(const FitMap &m, double U, double V, double *u, double *v, st
             // One more step takes the estimate to the rounding of the model,
             // unless it is already there.
             m.evaluate(pu + du, pv + dv, &fu, &fv);
-            const bool closer = solved && std::hypot(fu - U, fv - V) < r;
+            const bool closer = solved && Length(fu - U, fv - V) < r;
             *u = closer ? pu + du : pu;
             *v = closer ? pv + dv : pv;
             return true;
@@ -128,7 +128,7 @@ bool NewtonInverse(const FitMap &m, double U, double V, double *u, double *v, st
         for (double share = 1.0; !closer && share > 1e-12; share *= 0.5) {
             const double qu = pu + share * du, qv = pv + share * dv;
             m.evaluate(qu, qv, &fu, &fv);
-            const double q = std::hypot(fu - U, fv - V);
+            const double q = Length(fu - U, fv - V);
             if (q < r) {
                 pu = qu, pv = qv, ru = fu - U, rv = fv - V, r = q;
                 closer = true;

@@ -5,6 +5,7 @@
 
 #include "tools/fit/stable_fit.h"
 
+#include <cmath>
 #include <functional>
 #include <string>
 #include <vector>
@@ -48,6 +49,12 @@ void MapForward(const FitMap &map, double x, double y, double *X, double *Y);
 // New coordinates back to old ones. False with the reason in error when the
 // point has no preimage, or Newton's iteration finds none.
 bool MapInverse(const FitMap &map, double X, double Y, double *x, double *y, std::string *error);
+
+// The length of (a, b) from the correctly rounded square root: the same bits
+// on every platform, which the C libraries' hypot does not promise.
+inline double Length(double a, double b) {
+    return std::sqrt(a * a + b * b);
+}
 
 // ortk-fit apply FIT.json [POINTS] [--inverse], argv holding what follows
 // "apply". Returns the exit status.

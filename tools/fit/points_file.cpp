@@ -194,7 +194,7 @@ bool WritePointsFile(const char *path, const FitPoints &points, const FitMap &ma
         const bool enabled = row.enabled && excludedLines.count(row.line) == 0;
         text += Shortest(row.x_new) + "," + Shortest(row.y_new) + "," + Shortest(row.x_old) + "," +
                 Shortest(row.y_old) + (enabled ? ",1," : ",0,") + Shortest(dX) + "," +
-                Shortest(dY) + "," + Shortest(std::hypot(dX, dY)) + "\n";
+                Shortest(dY) + "," + Shortest(Length(dX, dY)) + "\n";
     }
     return std::fwrite(text.data(), 1, text.size(), file.get()) == text.size() &&
            std::fflush(file.get()) == 0;
