@@ -144,6 +144,7 @@ TEST(FitApply, RejectsJsonThatIsNoFit) {
                 {R"({"model":"affine","coefficients":[1,2,3,null,5,6]})", "p4 is undefined"},
                 {R"({"model":"affine","coefficients":[1,2,3,"4",5,6]})", "p4 is undefined"},
                 {std::string("{") + affine + R"(,"type":2})", "does not match"},
+                {std::string("{") + affine + R"(,"type":3,"m":12})", "does not match"},
                 {std::string("{") + affine + R"(,"stable":1})", "not true or false"},
                 {std::string("{") + affine + R"(,"stable":true})", "normalisation's centre_x"},
                 {std::string("{") + affine +
