@@ -8,7 +8,7 @@
 set -uo pipefail
 cd "$(dirname "$0")/../.."
 root=$(pwd) fit=$(pwd)/build/native/ortk-fit exe=$(pwd)/build/win64/ortk-fit.exe
-work=$(mktemp -d) && trap 'rm -rf "$work"' EXIT && cd "$work" || exit 1
+work=$(mktemp -d) && trap 'rm -rf "$work"' EXIT && trap 'exit 1' INT TERM && cd "$work" || exit 1
 failures=0
 fail() { echo "fit-apply: $*" && failures=$((failures + 1)); }
 # The largest distance between the points of two files, x y in the first two

@@ -155,9 +155,27 @@ bool ReadNumber(const Json &object, const char *key, double *value) {
     return true;
 }
 
+// The coordinates of the fit's points, kept as they are parsed: the objects
+// themselves are dropped, since a fit of a million points would take
+// gigabytes as a tree.
+struct FitCoordinates {
+    std::vector<double> values[4]; // x_old, y_old, x_new, y_new
+    bool Keep(int depth, Json::parse_event_t event, Json &parsed) {
+        if (depth != 2 || event != Json::parse_event_t::object_end || !parsed.contains("x_old"))
+            return true;
+        double xyXY[4];
+        if (ReadNumber(parsed, "x_old", &xyXY[0]) && ReadNumber(parsed, "y_old", &xyXY[1]) &&
+            ReadNumber(parsed, "x_new", &xyXY[2]) && ReadNumber(parsed, "y_new", &xyXY[3]))
+            for (int i = 0; i < 4; ++i)
+                values[i].push_back(xyXY[i]);
+        return false;
+    }
+};
+
 // A fit of one of the six models: its coefficients, the frames of a stable
 // fit, and the points, whose spread sets the scale of the inverse.
-bool ReadCoefficientModel(const Json &fit, long model, FitMap *map, std::string *error) {
+bool ReadCoefficientModel(const Json &fit, const FitCoordinates &c, long model, FitMap *map,
+                          std::string *error) {
     const long m = CoefficientCount(model);
     double value = 0.0;
     if ((fit.contains("type") && !(ReadNumber(fit, "type", &value) && value == model)) ||
@@ -193,20 +211,8 @@ bool ReadCoefficientModel(const Json &fit, long model, FitMap *map, std::string 
         if (!(frames[0].scale > 0.0 && frames[1].scale > 0.0))
             return Fail(error, "a normalisation scale is not positive");
     }
-    std::vector<double> coordinates[4];
-    const auto points = fit.find("points");
-    if (points != fit.end() && points->is_array())
-        for (const Json &point : *points) {
-            double xyXY[4];
-            if (point.is_object() && ReadNumber(point, "x_old", &xyXY[0]) &&
-                ReadNumber(point, "y_old", &xyXY[1]) && ReadNumber(point, "x_new", &xyXY[2]) &&
-                ReadNumber(point, "y_new", &xyXY[3]))
-                for (int i = 0; i < 4; ++i)
-                    coordinates[i].push_back(xyXY[i]);
-        }
-    const ControlPointArrays spread = {static_cast<long>(coordinates[0].size()),
-                                       coordinates[0].data(), coordinates[1].data(),
-                                       coordinates[2].data(), coordinates[3].data()};
+    const ControlPointArrays spread = {static_cast<long>(c.values[0].size()), c.values[0].data(),
+                                       c.values[1].data(), c.values[2].data(), c.values[3].data()};
     *map = MakeFitMap(model, params, normalised ? &frames[0] : nullptr,
                       normalised ? &frames[1] : nullptr, &spread);
     return true;
@@ -214,11 +220,12 @@ bool ReadCoefficientModel(const Json &fit, long model, FitMap *map, std::string 
 
 // The one place that knows the models a fit may name: each reads its own
 // fields into the map.
-bool ReadModelFields(const Json &fit, const std::string &name, FitMap *map, std::string *error) {
+bool ReadModelFields(const Json &fit, const FitCoordinates &points, const std::string &name,
+                     FitMap *map, std::string *error) {
     map->model = name;
     for (long model = 1; model <= 6; ++model)
         if (name == ModelName(model))
-            return ReadCoefficientModel(fit, model, map, error);
+            return ReadCoefficientModel(fit, points, model, map, error);
     return Fail(error, "it names the unknown model \"" + name + "\"");
 }
 
@@ -296,13 +303,19 @@ FitMap MakeFitMap(long model, const double *params, const Normalisation *oldFram
 
 bool ReadFitJson(const std::string &text, FitMap *map, std::string *error) {
     try {
-        const Json fit = Json::parse(text, nullptr, false);
+        FitCoordinates points;
+        const Json fit = Json::parse(
+            text,
+            [&points](int depth, Json::parse_event_t event, Json &parsed) {
+                return points.Keep(depth, event, parsed);
+            },
+            false);
         if (fit.is_discarded())
             return Fail(error, "it is not JSON");
         const auto model = fit.is_object() ? fit.find("model") : fit.end();
         if (!fit.is_object() || model == fit.end() || !model->is_string())
             return Fail(error, "it names no model");
-        return ReadModelFields(fit, model->get<std::string>(), map, error);
+        return ReadModelFields(fit, points, model->get<std::string>(), map, error);
     } catch (const Json::exception &e) {
         return Fail(error, e.what());
     }
