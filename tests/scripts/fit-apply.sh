@@ -57,7 +57,9 @@ done
 
 # --points-out reads back as the same fit; inverses of every model round-trip.
 "$fit" old.points --model affine --points-out out.points >/dev/null 2>&1
-"$fit" out.points --model affine | cmp -s plain.out - || fail "--points-out does not read back as the same fit"
+"$fit" plain.txt --model affine --points-out plain.points >/dev/null
+"$fit" out.points --model affine | cmp -s plain.out - && "$fit" plain.points --model affine | cmp -s plain.out - ||
+  fail "--points-out does not read back as the same fit"
 [ "$(wc -l <out.points)" -eq 13 ] && [ "$(awk -F, '$5 == "0" && $6 > 899' out.points | wc -l)" -eq 2 ] ||
   fail "--points-out lost the disabled rows or their residuals"
 for model in projective similarity affine poly2 conformal2 poly3; do
@@ -79,6 +81,7 @@ printf '1 2\n3 4\n5\n' >bad.txt
 printf '0.5 0.5\n0.7 0\n' >fold.txt
 # X = x - x^3 / 3 reaches no further than 2/3.
 echo '{"model":"poly3","coefficients":[0,0,1,0,0,1,0,0,0,0,0,0,-0.3333,0,0,0,0,0,0,0]}' >p.json
+echo '{"model":"projective","coefficients":[0,0,1,0,0,1,-1,0]}' >h.json
 while IFS='|' read -r status expected command; do
   (eval "$command") >/dev/null 2>err.txt
   got=$?
@@ -91,6 +94,7 @@ done <<'EOF'
 2|usage: ortk-fit apply|"$fit" apply w.json bad.txt extra.txt
 2|the poly2 model is not one|"$fit" plain.txt --model poly2 --world x.tfw
 1|fold.txt line 2: the inverse does not converge|"$fit" apply p.json fold.txt --inverse
+1|standard input line 2: the fit maps the point to no finite position|printf '0 0\n1 5\n' | "$fit" apply h.json
 1|x.points: line 5: the mapX field is not a number|sed '5s/^./x/' new.points >x.points && "$fit" x.points --model 3
 EOF
 echo "fit-apply: $failures failures"
