@@ -274,11 +274,12 @@ FitMap MakeFitMap(long model, const double *params, const Normalisation *oldFram
     // The terms of degree 0 and 1, and for the projective model the
     // numerator's; the conformal model's share p3 and p4 as the similarity's
     // do, with the sign of p4 turned.
-    const double a[3][6] = {{p[0], p[2], p[4], p[1], p[3], p[5]},
-                            {p[0], p[2], -p[3], p[1], p[3], p[2]},
-                            {p[0], p[2], p[3], p[1], -p[3], p[2]}};
-    const int row = model == 2 ? 1 : model == 5 ? 2 : 0;
-    std::copy(a[row], a[row] + 6, map.affine);
+    double *a = map.affine;
+    a[0] = p[0], a[1] = p[2], a[3] = p[1];
+    if (model == 2 || model == 5)
+        a[2] = model == 2 ? -p[3] : p[3], a[4] = model == 2 ? p[3] : -p[3], a[5] = p[2];
+    else
+        a[2] = p[4], a[4] = p[3], a[5] = p[5];
     if (model == 1) {
         // X (1 + p7 u + p8 v) = p1 + p3 u + p5 v, Y likewise: linear in u, v.
         map.invert = [p](double U, double V, double *u, double *v) {
