@@ -16,6 +16,9 @@ packages=(cmake make g++ clang clang-format python3 python3-numpy
   fonts-liberation fonts-wine
   # rsvg-convert renders the residual map of ortk-fit in its test.
   librsvg2-bin
+  # ortk-fit reads its JSON with nlohmann-json; GDAL's gdaltransform checks the
+  # world files and inverses that ortk-fit writes and computes.
+  nlohmann-json3-dev gdal-bin
   # The release package: its reference page and the MSVC import libraries.
   pandoc llvm lld
   # The emulated 32-bit machine: its image is built with debootstrap and mkfs.

@@ -5,6 +5,15 @@
 include(tools/fit/sources.cmake)
 add_library(ortk_fit_tool STATIC ${ORTK_FIT_TOOL_SOURCES})
 target_link_libraries(ortk_fit_tool PUBLIC ortk_core)
+# nlohmann-json (Debian's nlohmann-json3-dev) reads the fits back. Its
+# headers are found through a folder that holds only them, so that the
+# Windows builds do not see the rest of /usr/include.
+if(NOT EXISTS /usr/include/nlohmann/json.hpp)
+  message(FATAL_ERROR "nlohmann-json3-dev is missing: run scripts/install-deps.sh")
+endif()
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/json-include)
+file(CREATE_LINK /usr/include/nlohmann ${CMAKE_BINARY_DIR}/json-include/nlohmann SYMBOLIC)
+target_include_directories(ortk_fit_tool SYSTEM PRIVATE ${CMAKE_BINARY_DIR}/json-include)
 add_executable(ortk-fit tools/ortk_fit.cpp)
 target_link_libraries(ortk-fit PRIVATE ortk_fit_tool ortk_core)
 if(WIN32)

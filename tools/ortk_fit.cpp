@@ -3,7 +3,10 @@
 #include "frame/messages.h"
 #include "frame/string_table.h"
 #include "res/resource.h"
+#include "tools/fit/fit_apply.h"
 #include "tools/fit/fit_command.h"
+#include "tools/fit/points_file.h"
+#include "tools/fit/world_file.h"
 #include "transform/fit_entry.h"
 
 #include <clocale>
@@ -62,6 +65,28 @@ const char *const kUsage =
     "--plot FILE writes the residual map (SVG): the points at their old\n"
     "            coordinates, residual arrows exaggerated, flagged lines named.\n";
 
+// The georeferencer's files, and the fit put to use.
+const char *const kFilesUsage =
+    "\n"
+    "CPFILE may also be a .points file of a desktop georeferencer: an optional\n"
+    "#CRS: line, a header mapX,mapY,sourceX,sourceY,enable (or pixelX,pixelY;\n"
+    "more columns ignored), then one point a row, source = old, map = new.\n"
+    "Rows with enable 0 are skipped; lines are named by the file's own numbers.\n"
+    "--world FILE      writes the world file of a similarity or affine fit of\n"
+    "                  pixel positions (x from the image's left edge, y minus the\n"
+    "                  distance from its top edge, 0,0 its top-left corner): A, D,\n"
+    "                  B, E, C, F one a line (%.17g), C, F the map position of\n"
+    "                  the centre of the top-left pixel.\n"
+    "--points-out FILE writes the points as a .points file with their residuals\n"
+    "                  (dX, dY observed minus computed, residual their length).\n"
+    "\n";
+
+void PrintUsage(std::FILE *out) {
+    std::fputs(kUsage, out);
+    std::fputs(kFilesUsage, out);
+    std::fputs(kApplyUsage, out);
+}
+
 // Messages of the library go to standard error, in its own words.
 void PrintLibraryText(const std::string &text) {
     std::fprintf(stderr, "ortk-fit: %s\n", text.c_str());
@@ -101,6 +126,8 @@ void ShowLineError(unsigned templateId, long number) {
 }
 
 int main(int argc, char **argv) {
+    if (argc > 1 && std::strcmp(argv[1], "apply") == 0)
+        return RunApplyCommand(argc - 2, argv + 2);
     const char *pointsFile = nullptr;
     const char *reportFile = nullptr;
     long model = 0;
@@ -108,7 +135,7 @@ int main(int argc, char **argv) {
     for (int i = 1; i < argc; ++i) {
         const char *arg = argv[i];
         if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
-            std::fputs(kUsage, stdout);
+            PrintUsage(stdout);
             return 0;
         }
         if (std::strcmp(arg, "--model") == 0 && i + 1 < argc) {
@@ -127,15 +154,26 @@ int main(int argc, char **argv) {
             checked.jsonFile = argv[++i];
         } else if (std::strcmp(arg, "--plot") == 0 && i + 1 < argc) {
             checked.plotFile = argv[++i];
+        } else if (std::strcmp(arg, "--world") == 0 && i + 1 < argc) {
+            checked.worldFile = argv[++i];
+        } else if (std::strcmp(arg, "--points-out") == 0 && i + 1 < argc) {
+            checked.pointsOutFile = argv[++i];
         } else if (arg[0] != '-' && pointsFile == nullptr) {
             pointsFile = arg;
         } else {
-            std::fputs(kUsage, stderr);
+            PrintUsage(stderr);
             return 2;
         }
     }
     if (pointsFile == nullptr || model == 0) {
-        std::fputs(kUsage, stderr);
+        PrintUsage(stderr);
+        return 2;
+    }
+    if (checked.worldFile != nullptr && !HasWorldFile(model)) {
+        std::fprintf(stderr,
+                     "ortk-fit: --world needs a similarity or affine fit: a world file holds an "
+                     "affine map, and the %s model is not one\n",
+                     ModelName(model));
         return 2;
     }
     std::setlocale(LC_NUMERIC, "C");
@@ -143,7 +181,8 @@ int main(int argc, char **argv) {
                                     ? ReportLocale{EnterUserLocale, LeaveUserLocale}
                                     : ReportLocale{StayInLocale, StayInLocale};
     if (checked.stable || checked.diagnose || checked.jsonFile != nullptr ||
-        checked.plotFile != nullptr) {
+        checked.plotFile != nullptr || checked.worldFile != nullptr ||
+        checked.pointsOutFile != nullptr || IsPointsFile(pointsFile)) {
         checked.pointsFile = pointsFile;
         checked.model = model;
         checked.reportFile = reportFile;

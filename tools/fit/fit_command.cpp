@@ -4,8 +4,9 @@
 #include "res/resource.h"
 #include "tools/fit/fit_diagnostics.h"
 #include "tools/fit/fit_json.h"
+#include "tools/fit/points_file.h"
 #include "tools/fit/residual_plot.h"
-#include "transform/control_points.h"
+#include "tools/fit/world_file.h"
 #include "transform/models.h"
 #include "transform/residuals.h"
 
@@ -16,16 +17,6 @@
 #include <vector>
 
 namespace {
-
-// The reader's four arrays, released on every way out.
-struct ReadPoints {
-    long n = 0;
-    double *XI = nullptr, *YI = nullptr, *XP = nullptr, *YP = nullptr;
-    ReadPoints() = default;
-    ReadPoints(const ReadPoints &) = delete;
-    ReadPoints &operator=(const ReadPoints &) = delete;
-    ~ReadPoints() { FreeCoordinateArrays(XP, YP, XI, YI); }
-};
 
 struct FileCloser {
     void operator()(std::FILE *file) const { std::fclose(file); }
@@ -46,11 +37,11 @@ void PrintDiagnostics(std::FILE *out, const FitDiagnostics &d) {
 } // namespace
 
 int RunFitCommand(const FitCommand &command) {
-    ReadPoints read;
-    if (!ReadControlPoints(command.pointsFile, &read.n, &read.XI, &read.YI, &read.XP, &read.YP,
-                           true))
+    FitPoints read;
+    if (!ReadFitPoints(command.pointsFile, &read))
         return 1;
-    const ControlPointArrays points = {read.n, read.XI, read.YI, read.XP, read.YP};
+    const ControlPointArrays points = read.View();
+    long n = points.n;
     const long m = CoefficientCount(command.model);
 
     // The fit: the library's model routine, or the stable one.
@@ -67,16 +58,16 @@ int RunFitCommand(const FitCommand &command) {
         sdY = stable.sdY;
     } else {
         // The documented fit's residuals take the place of the stable ones.
-        vx.resize(static_cast<std::size_t>(read.n));
-        vy.resize(static_cast<std::size_t>(read.n));
-        FitFunctionForType(command.model)(read.XP, read.YP, read.XI, read.YI, &read.n, params,
+        vx.resize(static_cast<std::size_t>(n));
+        vy.resize(static_cast<std::size_t>(n));
+        FitFunctionForType(command.model)(points.XP, points.YP, points.XI, points.YI, &n, params,
                                           &paramCount, vx.data(), vy.data(), &sdX, &sdY);
     }
 
     if (command.reportFile != nullptr) {
         command.locale.enterUserLocale();
         const long written =
-            WriteResiduals(read.n, vx.data(), vy.data(), command.reportFile, true, sdX, sdY);
+            WriteResiduals(n, vx.data(), vy.data(), command.reportFile, true, sdX, sdY);
         command.locale.leaveUserLocale();
         if (written == 0) {
             ShowMessage(IDS_CANNOT_STORE_RESIDUALS, IDS_CALCULATE_TRANSFORM_PARAMS,
@@ -130,6 +121,18 @@ int RunFitCommand(const FitCommand &command) {
     }
     if (command.plotFile != nullptr && !WriteResidualPlot(command.plotFile, points, diagnostics)) {
         std::fprintf(stderr, "ortk-fit: cannot write %s\n", command.plotFile);
+        return 1;
+    }
+    const FitMap map =
+        MakeFitMap(command.model, params, command.stable ? &stable.oldFrame : nullptr,
+                   command.stable ? &stable.newFrame : nullptr, &points);
+    const char *failed =
+        command.worldFile != nullptr && !WriteWorldFile(command.worldFile, map) ? command.worldFile
+        : command.pointsOutFile != nullptr && !WritePointsFile(command.pointsOutFile, read, map, {})
+            ? command.pointsOutFile
+            : nullptr;
+    if (failed != nullptr) {
+        std::fprintf(stderr, "ortk-fit: cannot write %s\n", failed);
         return 1;
     }
     return 0;

@@ -15,6 +15,8 @@ struct FitCommand {
     bool diagnose = false;          // the diagnostics table on standard output
     const char *jsonFile = nullptr; // "-" for standard output, then nothing else goes there
     const char *plotFile = nullptr;
+    const char *worldFile = nullptr;     // similarity and affine fits only
+    const char *pointsOutFile = nullptr; // the points and residuals as a .points file
     ReportLocale locale;
 };
 

@@ -117,8 +117,8 @@ FitDiagnostics DiagnoseFit(long model, const ControlPointArrays &points, const d
     d.points.reserve(static_cast<std::size_t>(points.n));
     for (long k = 0; k < points.n; ++k) {
         const HatBlock hat = ComputeHatBlock(*hatSystem, points, k);
-        // Every line of the file holds one point.
-        d.points.push_back({k + 1, vx[k], vy[k], 0.5 * (hat.xx + hat.yy), kNaN, kNaN, kNaN, false});
+        d.points.push_back({points.lines != nullptr ? points.lines[k] : k + 1, vx[k], vy[k],
+                            0.5 * (hat.xx + hat.yy), kNaN, kNaN, kNaN, false});
         PointDiagnostics &p = d.points.back();
         if (!LeaveOneOut(hat, vx[k], vy[k], &p.looVx, &p.looVy) || freedom <= 0)
             continue;

@@ -182,10 +182,10 @@ std::string ResidualPlotSvg(const ControlPointArrays &points, const FitDiagnosti
                sx, sy, radius, colour, n <= 2500 ? 0.6 : 0.0);
     }
     // Flagged points last, so that their rings and labels lie on top.
-    for (const PointDiagnostics &p : d.points) {
+    for (std::size_t i = 0; i < d.points.size(); ++i) {
+        const PointDiagnostics &p = d.points[i];
         if (!p.flagged)
             continue;
-        const long i = p.line - 1;
         const double sx = px(points.XI[i]), sy = py(points.YI[i]);
         Append(&svg,
                "<circle cx=\"%.1f\" cy=\"%.1f\" r=\"%.1f\" fill=\"none\" stroke=\"#d7191c\" "

@@ -3,5 +3,6 @@
 # ORTK_FIT_TOOL_SOURCES builds the static library ortk_fit_tool; a program
 # links it before ortk_core.
 set(ORTK_FIT_TOOL_SOURCES tools/fit/stable_fit.cpp tools/fit/fit_diagnostics.cpp
-  tools/fit/fit_json.cpp tools/fit/residual_plot.cpp tools/fit/fit_command.cpp)
-set(ORTK_FIT_TOOL_TEST_SOURCES tests/tools/fit_tool_test.cpp)
+  tools/fit/fit_json.cpp tools/fit/residual_plot.cpp tools/fit/fit_command.cpp
+  tools/fit/fit_apply.cpp tools/fit/points_file.cpp tools/fit/world_file.cpp)
+set(ORTK_FIT_TOOL_TEST_SOURCES tests/tools/fit_tool_test.cpp tests/tools/fit_apply_test.cpp)

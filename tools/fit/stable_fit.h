@@ -11,6 +11,7 @@
 struct ControlPointArrays {
     long n;
     const double *XI, *YI, *XP, *YP;
+    const long *lines = nullptr; // of each point in its file; null: point k on line k + 1
 };
 
 // One coordinate pair shifted and scaled: u = (x - centre_x) / scale,

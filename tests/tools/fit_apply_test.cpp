@@ -1,0 +1,232 @@
+// ortk-fit apply and the georeferencer's files: every model, documented and
+// stable, read back from its JSON, against the exact map that made its points,
+// at its own control points and inverted; JSON that is no fit; .points texts
+// of both headers; a written .points file read back. tests/scripts/
+// fit-apply.sh checks the world file and the files with GDAL.
+#include "tools/fit/fit_apply.h"
+#include "tools/fit/fit_json.h"
+#include "tools/fit/points_file.h"
+#include "transform/models.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+namespace {
+
+// The exact map of the model's own kind from a sheet in millimetres to UTM.
+void SheetMap(long model, double x, double y, double *X, double *Y) {
+    const double a = x / 500, b = y / 500, w = model == 1 ? 1 + 0.02 * a - 0.03 * b : 1.0;
+    double du = 24.9 * x - 0.5 * y, dv = 0.5 * x + 24.9 * y;
+    if (model == 3 || model == 4 || model == 6)
+        du -= 0.2 * y, dv += 0.3 * y;
+    if (model == 4 || model == 6)
+        du += 90 * a * a - 60 * b * b + 30 * a * b, dv += -45 * a * a + 75 * b * b;
+    if (model == 6)
+        du += 40 * a * a * a + 50 * a * b * b, dv += -20 * a * a * b + 60 * b * b * b;
+    if (model == 5)
+        du += 90 * (a * a - b * b) - 120 * a * b, dv += 60 * (a * a - b * b) + 180 * a * b;
+    *X = 402000 + du / w, *Y = 5312000 + dv / w;
+}
+
+std::string JsonOf(const FitJsonInput &input) {
+    std::FILE *file = std::tmpfile();
+    std::string text(WriteFitJson(file, input) ? std::ftell(file) : 0, '\0');
+    std::rewind(file);
+    text.resize(std::fread(&text[0], 1, text.size(), file));
+    std::fclose(file);
+    return text;
+}
+
+// Fitted on 28 exact points, the map read back from its JSON gives the
+// observed values less the residuals at the points (to the bit for the
+// documented fit, whose projective residual is scaled by its denominator)
+// and the exact map elsewhere (as far as the fit's rounding allows); the
+// inverse of a point maps back onto it.
+TEST(FitApply, EveryModelMatchesItsPointsAndTheExactMapAndInverts) {
+    std::mt19937 random(3);
+    std::uniform_real_distribution<double> spread(0, 500);
+    for (long model = 1; model <= 6; ++model)
+        for (const bool stable : {false, true}) {
+            SCOPED_TRACE(std::to_string(model) + (stable ? " stable" : ""));
+            std::vector<double> c[4];
+            for (int k = 0; k < 68; ++k) { // 28 to fit, 40 to check
+                const double x = spread(random), y = spread(random);
+                double X, Y;
+                SheetMap(model, x, y, &X, &Y);
+                c[0].push_back(x), c[1].push_back(y), c[2].push_back(X), c[3].push_back(Y);
+            }
+            ControlPointArrays points = {28, c[0].data(), c[1].data(), c[2].data(), c[3].data()};
+            StableFit s;
+            FitStable(model, points, &s);
+            double params[21], sd[2], *p = stable ? s.params : params;
+            std::vector<double> vx(28), vy(28);
+            long count = 0;
+            FitFunctionForType(model)(c[2].data(), c[3].data(), c[0].data(), c[1].data(), &points.n,
+                                      params, &count, vx.data(), vy.data(), sd, sd + 1);
+            const FitDiagnostics d = DiagnoseFit(model, points, stable ? s.vx.data() : vx.data(),
+                                                 stable ? s.vy.data() : vy.data(), stable, &s);
+            FitMap map;
+            std::string error;
+            ASSERT_TRUE(ReadFitJson(JsonOf({&points, &d, p, stable ? &s.oldFrame : nullptr,
+                                            stable ? &s.newFrame : nullptr, 0, 0}),
+                                    &map, &error))
+                << error;
+            for (int k = 0; k < 28; ++k) {
+                const double w = model == 1 && !stable ? 1 + p[6] * c[0][k] + p[7] * c[1][k] : 1;
+                const double ex = stable ? s.vx[k] : vx[k] / w, ey = stable ? s.vy[k] : vy[k] / w;
+                double X, Y;
+                MapForward(map, c[0][k], c[1][k], &X, &Y);
+                EXPECT_TRUE(model == 1 || stable
+                                ? std::hypot(X - (c[2][k] - ex), Y - (c[3][k] - ey)) < 1e-8
+                                : X == c[2][k] - vx[k] && Y == c[3][k] - vy[k])
+                    << k << " " << X - (c[2][k] - ex);
+            }
+            for (int k = 28; k < 68; ++k) {
+                const double x = c[0][k], y = c[1][k], X = c[2][k], Y = c[3][k];
+                double Xm, Ym, xb, yb, Xb, Yb;
+                MapForward(map, x, y, &Xm, &Ym);
+                ASSERT_TRUE(MapInverse(map, X, Y, &xb, &yb, &error)) << error;
+                MapForward(map, xb, yb, &Xb, &Yb);
+                EXPECT_TRUE(std::hypot(Xm - X, Ym - Y) < (stable ? 1e-8 : 0.05) &&
+                            std::hypot(xb - x, yb - y) < (stable ? 1e-9 : 2e-3) &&
+                            std::hypot(Xb - X, Yb - Y) < 3e-9)
+                    << x << " " << y << ": " << Xm - X << " " << xb - x << " " << Xb - X;
+            }
+        }
+}
+
+// Where Newton's iteration has no point to find, or finds it beyond a fold,
+// the inverse fails and says why.
+TEST(FitApply, InverseFailsOutsideTheOneToOneArea) {
+    // X = x - x^3 / 3, Y = y folds at x = 1 and x = -1; the X of a projective
+    // fit is infinite on the line x = 1; X = 0.01 x^2 - y, Y = x turns.
+    const double cubic[20] = {0, 0, 1, 0, 0, 1, 0, 0, 0, 0, 0, 0, -1.0 / 3},
+                 turn[12] = {0, 0, 0, 1, -1, 0, 0.01}, projective[8] = {0, 0, 1, 0, 0, 1, -1, 0},
+                 line[6] = {0, 0, 1, 2, 2, 4};
+    const struct {
+        long model;
+        const double *params;
+        double X, Y;
+        const char *reason; // null: a point comes back
+    } rows[] = {{6, cubic, 0.5, 3, nullptr},       {4, turn, 1, 2, nullptr},
+                {6, cubic, -2, 0, "folds over"},   {6, cubic, 0.7, 0, "does not converge"},
+                {1, projective, -1, 0, "horizon"}, {3, line, 1, 2, "has no inverse"}};
+    for (const auto &row : rows) {
+        const FitMap map = MakeFitMap(row.model, row.params, nullptr, nullptr);
+        double x = 0, y = 0, X = 0, Y = 0;
+        std::string error;
+        const bool back = MapInverse(map, row.X, row.Y, &x, &y, &error);
+        MapForward(map, x, y, &X, &Y);
+        EXPECT_TRUE(row.reason ? !back && error.find(row.reason) != std::string::npos
+                               : back && std::hypot(X - row.X, Y - row.Y) < 1e-12)
+            << row.model << " " << row.X << ": " << error;
+    }
+}
+
+TEST(FitApply, RejectsJsonThatIsNoFit) {
+    const char *const affine = R"("model":"affine","coefficients":[1,2,3,4,5,6])";
+    const struct {
+        std::string text, reason;
+    } rows[] = {{"{\"model\":\"affine\",", "not JSON"},
+                {"[1, 2]", "names no model"},
+                {R"({"model":"tps"})", "unknown model \"tps\""},
+                {R"({"model":"poly2","coefficients":[1,2,3,4,5,6]})", "the 12 coefficients"},
+                {R"({"model":"affine","coefficients":[1,2,3,null,5,6]})", "p4 is undefined"},
+                {std::string("{") + affine + R"(,"type":2})", "does not match"},
+                {std::string("{") + affine + R"(,"type":3,"m":12})", "does not match"},
+                {std::string("{") + affine + R"(,"stable":1})", "not true or false"},
+                {std::string("{") + affine + R"(,"stable":true})", "normalisation's centre_x"},
+                {std::string("{") + affine + "}", ""}};
+    for (const auto &row : rows) {
+        FitMap map;
+        std::string error;
+        EXPECT_EQ(ReadFitJson(row.text, &map, &error), row.reason.empty()) << row.text;
+        EXPECT_NE(error.find(row.reason), std::string::npos) << row.text << ": " << error;
+    }
+}
+
+// Both headers, a #CRS line, disabled rows, blank lines and CR LF: the enabled
+// rows with their own line numbers; faults named by their line.
+TEST(PointsFile, ReadsBothHeadersAndNamesFaultyLines) {
+    const struct {
+        const char *text;
+        std::vector<long> lines; // of the enabled rows
+        const char *crs, *error;
+    } rows[] = {
+        {"#CRS: GEOGCRS[\"x\",1]\nmapX,mapY,sourceX,sourceY,enable,dX,dY,residual\n"
+         "10,20,1,2,1,0,0,0\n11,21,3,4,0,0,0,0\n\n12.5,-22,5,-6e1,1,0,0,0",
+         {3, 6},
+         "#CRS: GEOGCRS[\"x\",1]",
+         nullptr},
+        {"\xEF\xBB\xBFmapX,mapY,pixelX,pixelY,enable\r\n 10 , 20,1,2, 1\r\n12.5,-22,5,-60,2\r\n",
+         {2, 3},
+         "",
+         nullptr},
+        {"#CRS: x\r\nmapY,enable,pixelY,mapX,pixelX\r\n20,1,2,10,1\n-22,1,-60,12.5,5\n",
+         {3, 4},
+         "#CRS: x",
+         nullptr},
+        {"#CRS: \nmapX,mapY,sourceX,enable\n", {}, "", "line 2: the header names no sourceY"},
+        {"mapX,mapY,sourceX,sourceY,enable\n1,2,3,4,1\n1,2,3,x4,1\n",
+         {},
+         "",
+         "line 3: the sourceY"},
+        {"mapX,mapY,sourceX,sourceY,enable\n1,2,3\n", {}, "", "line 2: the sourceY"},
+        {"mapX,mapY,sourceX,sourceY,enable\n1,2,3,4,\n", {}, "", "line 2: the enable"},
+        {"#CRS: x\n", {}, "", "no header line"}};
+    for (const auto &row : rows) {
+        FitPoints points;
+        std::string error;
+        const bool read = ParsePointsText(row.text, &points, &error);
+        EXPECT_TRUE(LooksLikePointsFile(row.text)) << row.text;
+        EXPECT_TRUE(read ? !row.error : row.error && error.find(row.error) == 0)
+            << row.text << ": " << error;
+        if (!read)
+            continue;
+        EXPECT_EQ(points.lines, row.lines) << row.text;
+        EXPECT_EQ(points.crs, row.crs);
+        EXPECT_TRUE(points.XI == std::vector<double>({1, 5}) && points.YI[1] == -60 &&
+                    points.XP[1] == 12.5 && points.YP == std::vector<double>({20, -22}))
+            << row.text;
+    }
+    EXPECT_FALSE(LooksLikePointsFile("1 2 3 4\n") || LooksLikePointsFile("mapX mapY\n"));
+}
+
+// The .points file of a fit reads back as the points it was written from,
+// with the excluded and the disabled rows off and each residual observed
+// minus computed.
+TEST(PointsFile, WrittenFileReadsBack) {
+    FitPoints points, back;
+    std::string error;
+    ASSERT_TRUE(ParsePointsText("#CRS: EPSG:32633\nmapX,mapY,sourceX,sourceY,enable\n"
+                                "100.25,200,0,0,1\n120,210,10,0,1\n90,220,0,10,0\n"
+                                "110,230.125,10,10,1\n0.1,-3e-7,5,5,1\n",
+                                &points, &error))
+        << error;
+    const double similarity[4] = {100, 200, 2, 1};
+    const FitMap map = MakeFitMap(2, similarity, nullptr, nullptr);
+    const std::string path =
+        testing::TempDir() + "ortk_fit_apply_" + std::to_string(std::random_device()()) + ".points";
+    const bool written = WritePointsFile(path.c_str(), points, map, {4, 6});
+    const bool read = ReadFitPoints(path.c_str(), &back);
+    std::ostringstream text;
+    text << std::ifstream(path, std::ios::binary).rdbuf();
+    std::remove(path.c_str());
+    ASSERT_TRUE(written && read);
+    EXPECT_EQ(text.str().substr(0, 169),
+              "#CRS: EPSG:32633\n"
+              "mapX,mapY,sourceX,sourceY,enable,dX,dY,residual\n"
+              "100.25,200,0,0,1,0.25,0,0.25\n120,210,10,0,0,0,0,0\n"
+              "90,220,0,10,0,0,0,0\n110,230.125,10,10,0,0,0.125,0.125\n");
+    EXPECT_TRUE(back.crs == points.crs && back.lines == std::vector<long>({3, 7}) &&
+                back.rows.size() == 5 && back.XP[1] == 0.1 && back.YP[1] == -3e-7);
+    EXPECT_FALSE(WritePointsFile("/nonexistent/folder/x.points", points, map, {}));
+}
+
+} // namespace
