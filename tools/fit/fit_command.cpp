@@ -56,8 +56,8 @@ std::string LineList(const std::vector<long> &lines) {
 std::string ExcludedText(const std::vector<long> &lines, long n) {
     if (lines.empty())
         return "no point of " + std::to_string(n);
-    std::string text = std::to_string(lines.size()) + " of " + std::to_string(n) +
-                       " points, line" + (lines.size() > 1 ? "s " : " ");
+    std::string text = std::to_string(lines.size()) + " of " + std::to_string(n) + " points, line" +
+                       (lines.size() > 1 ? "s " : " ");
     for (std::size_t i = 0; i < lines.size() && i < 50; ++i)
         text += (i > 0 ? ", " : "") + std::to_string(lines[i]);
     if (lines.size() > 50)
@@ -85,8 +85,8 @@ std::vector<ExcludedPoint> ExcludedResiduals(long model, const PointSubset &excl
         } else {
             PredictModel(model, params, p.XI[k], p.YI[k], &X, &Y);
         }
-        out.push_back({excluded.lines[k], p.XI[k], p.YI[k], p.XP[k], p.YP[k], p.XP[k] - X,
-                       p.YP[k] - Y});
+        out.push_back(
+            {excluded.lines[k], p.XI[k], p.YI[k], p.XP[k], p.YP[k], p.XP[k] - X, p.YP[k] - Y});
     }
     return out;
 }
@@ -204,19 +204,14 @@ int RunFitCommand(const FitCommand &command) {
     }
 
     const bool framed = command.stable || spline;
-    const Normalisation *oldFrame = framed ? (spline ? &tps.fit.oldFrame : &stable.oldFrame) : nullptr;
-    const Normalisation *newFrame = framed ? (spline ? &tps.fit.newFrame : &stable.newFrame) : nullptr;
-    const std::vector<ExcludedPoint> left =
-        ExcludedResiduals(command.model, excluded, params.data(), oldFrame, newFrame,
-                          spline ? &tps.fit : nullptr);
+    const Normalisation *oldFrame =
+        framed ? (spline ? &tps.fit.oldFrame : &stable.oldFrame) : nullptr;
+    const Normalisation *newFrame =
+        framed ? (spline ? &tps.fit.newFrame : &stable.newFrame) : nullptr;
+    const std::vector<ExcludedPoint> left = ExcludedResiduals(
+        command.model, excluded, params.data(), oldFrame, newFrame, spline ? &tps.fit : nullptr);
     if (command.jsonFile != nullptr) {
-        FitJsonInput input = {&points,
-                              &diagnostics,
-                              params.data(),
-                              oldFrame,
-                              newFrame,
-                              sdX,
-                              sdY};
+        FitJsonInput input = {&points, &diagnostics, params.data(), oldFrame, newFrame, sdX, sdY};
         input.excluded = command.robust ? &left : nullptr;
         input.spline = spline ? &tps.fit : nullptr;
         bool written = false;
@@ -231,9 +226,8 @@ int RunFitCommand(const FitCommand &command) {
             return 1;
         }
     }
-    if (command.plotFile != nullptr &&
-        !WriteResidualPlot(command.plotFile, points, diagnostics,
-                           command.robust ? &left : nullptr)) {
+    if (command.plotFile != nullptr && !WriteResidualPlot(command.plotFile, points, diagnostics,
+                                                          command.robust ? &left : nullptr)) {
         std::fprintf(stderr, "ortk-fit: cannot write %s\n", command.plotFile);
         return 1;
     }

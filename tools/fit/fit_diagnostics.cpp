@@ -105,20 +105,19 @@ std::vector<std::string> ConditionWarnings(long model, long n, double condition,
     if (n < m)
         warnings.push_back(
             Format(n == 1 ? "only %.0f point for the %.0f coefficients of this model"
-                                 : "only %.0f points for the %.0f coefficients of this model",
+                          : "only %.0f points for the %.0f coefficients of this model",
                    n, m) +
             (stable ? std::string(": the fit cannot be checked")
                     : std::string(": the report shows zero residuals that say nothing")));
     if (redundancy <= 0)
         warnings.push_back(Format("no redundancy (2N - m = %.0f): the residuals say nothing "
-                                    "about the fit",
-                                    redundancy));
+                                  "about the fit",
+                                  redundancy));
     return warnings;
 }
 
 FitDiagnostics DiagnoseFit(long model, const ControlPointArrays &points, const double *vx,
-                           const double *vy, bool stable, const StableFit *fit,
-                           const long *lines) {
+                           const double *vy, bool stable, const StableFit *fit, const long *lines) {
     FitDiagnostics d;
     d.model = model;
     d.m = CoefficientCount(model);
@@ -169,7 +168,8 @@ FitDiagnostics DiagnoseFit(long model, const ControlPointArrays &points, const d
     for (long k = 0; k < points.n; ++k) {
         const HatBlock hat = ComputeHatBlock(*hatSystem, points, k);
         // Every line of the file holds one point.
-        d.points.push_back({lines != nullptr ? lines[k] : k + 1, vx[k], vy[k], 0.5 * (hat.xx + hat.yy), kNaN, kNaN, kNaN, false});
+        d.points.push_back({lines != nullptr ? lines[k] : k + 1, vx[k], vy[k],
+                            0.5 * (hat.xx + hat.yy), kNaN, kNaN, kNaN, false});
         PointDiagnostics &p = d.points.back();
         if (!LeaveOneOut(hat, vx[k], vy[k], &p.looVx, &p.looVy) || freedom <= 0)
             continue;

@@ -15,7 +15,7 @@ struct FitJsonInput {
     const Normalisation *newFrame; // null for the documented fit
     double sdX, sdY;
     const std::vector<ExcludedPoint> *excluded = nullptr; // --robust only
-    const TpsFit *spline = nullptr;                        // the spline only
+    const TpsFit *spline = nullptr;                       // the spline only
 };
 
 // Writes the object and a line end; false when the stream reported an error.

@@ -90,8 +90,7 @@ Comparison CompareModels(const ControlPointArrays &points, bool stable) {
     ModelRow spline;
     spline.model = kSplineModel;
     spline.m = 2 * (points.n + 3);
-    const SplineSolution solution =
-        points.n >= 4 ? FitThinPlateSpline(points) : SplineSolution();
+    const SplineSolution solution = points.n >= 4 ? FitThinPlateSpline(points) : SplineSolution();
     if (points.n < 4)
         spline.reason = "too few points: " + std::to_string(points.n) +
                         ", at least 4 needed (3 for the affine part, 1 to check it)";
@@ -105,8 +104,7 @@ Comparison CompareModels(const ControlPointArrays &points, bool stable) {
 
 void PrintComparison(std::FILE *out, const Comparison &c) {
     std::fprintf(out, "%-11s %5s %10s %13s %13s %13s %10s %11s  %s\n", "model", "m", "redundancy",
-                 "total_rms", "mean_error", "loo_rms", "condition", "digits_lost",
-                 "flagged_lines");
+                 "total_rms", "mean_error", "loo_rms", "condition", "digits_lost", "flagged_lines");
     for (const ModelRow &row : c.rows) {
         if (!row.reason.empty()) {
             std::fprintf(out, "%-11s %5ld  %s\n", ModelName(row.model), row.m, row.reason.c_str());

@@ -80,8 +80,10 @@ std::string ResidualPlotSvg(const ControlPointArrays &points, const FitDiagnosti
            "<text x=\"%.0f\" y=\"30\" font-size=\"19\" font-weight=\"bold\">%s of the %s "
            "fit (%s) - N = %ld, Total RMS %s, mean error %s</text>\n",
            kLeft - 60, spline ? "Leave-one-out residuals" : "Residuals", ModelName(d.model),
-           spline ? "spline" : d.stable ? "stable" : "documented", n,
-           Short(d.totalRms).c_str(), meanError.c_str());
+           spline     ? "spline"
+           : d.stable ? "stable"
+                      : "documented",
+           n, Short(d.totalRms).c_str(), meanError.c_str());
 
     // Old coordinates to the page, one scale for both axes so that the
     // directions of the arrows are true.

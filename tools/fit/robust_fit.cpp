@@ -243,15 +243,16 @@ RobustOutcome FindBlunders(long model, const ControlPointArrays &points) {
         // make one free of blunders likely enough.
         const double sigma2 = std::fmax(median / kMedianChiSquare2, floor * floor);
         const double limit = kConsensusLimit * kConsensusLimit * sigma2;
-        const long agree = static_cast<long>(std::count_if(
-            r2.begin(), r2.end(), [limit](double value) { return value <= limit; }));
+        const long agree = static_cast<long>(
+            std::count_if(r2.begin(), r2.end(), [limit](double value) { return value <= limit; }));
         double clean = 1.0;
         for (long i = 0; i < s; ++i)
             clean *= static_cast<double>(agree) / static_cast<double>(count);
-        needed = clean >= 1.0 ? kMinSamples
-                 : clean <= 0.0
-                     ? kMaxSamples
-                     : static_cast<long>(std::ceil(PortableLog(kMissChance) / PortableLog(1.0 - clean)));
+        needed =
+            clean >= 1.0 ? kMinSamples
+            : clean <= 0.0
+                ? kMaxSamples
+                : static_cast<long>(std::ceil(PortableLog(kMissChance) / PortableLog(1.0 - clean)));
         needed = std::min(kMaxSamples, std::max(kMinSamples, needed));
     }
     if (!(best < HUGE_VAL)) {
@@ -350,8 +351,7 @@ RobustOutcome FindBlunders(long model, const ControlPointArrays &points) {
         const ControlPointArrays away = outside.View();
         std::vector<double> ox(others.size()), oy(others.size());
         ComputeResiduals(fit.system, away, fit.params, ox.data(), oy.data());
-        const double spread =
-            std::fmax(std::sqrt(sse / static_cast<double>(freedom)), floorUnits);
+        const double spread = std::fmax(std::sqrt(sse / static_cast<double>(freedom)), floorUnits);
         bool back = false;
         for (long j = 0; j < away.n; ++j) {
             if (settled[others[j]] == 2)
@@ -359,7 +359,8 @@ RobustOutcome FindBlunders(long model, const ControlPointArrays &points) {
             // A point outside the fit: its residual's covariance is I + H.
             const HatBlock h = ComputeHatBlock(fit.system, away, j);
             const double a = 1.0 + h.xx, b = h.xy, d = 1.0 + h.yy, det = a * d - b * b;
-            const double q = (d * ox[j] * ox[j] - 2.0 * b * ox[j] * oy[j] + a * oy[j] * oy[j]) / det;
+            const double q =
+                (d * ox[j] * ox[j] - 2.0 * b * ox[j] * oy[j] + a * oy[j] * oy[j]) / det;
             if (Studentised(q, spread, freedom) <= limitT) {
                 in[others[j]] = 1;
                 settled[others[j]] = 2;

@@ -229,8 +229,8 @@ FitDiagnostics DiagnoseSpline(const ControlPointArrays &points, const SplineSolu
         const double length = std::hypot(spline.looVx[k], spline.looVy[k]);
         const double t = spread > 0.0 ? length / (std::sqrt(2.0) * spread) : kNaN;
         const long line = lines != nullptr ? lines[k] : k + 1;
-        d.points.push_back({line, spline.vx[k], spline.vy[k], 1.0, spline.looVx[k],
-                            spline.looVy[k], t, t > kFlagThreshold});
+        d.points.push_back({line, spline.vx[k], spline.vy[k], 1.0, spline.looVx[k], spline.looVy[k],
+                            t, t > kFlagThreshold});
         if (t > kFlagThreshold)
             d.flaggedLines.push_back(line);
     }
