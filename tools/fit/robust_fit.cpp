@@ -121,6 +121,9 @@ RobustOutcome FindSplineBlunders(const ControlPointArrays &points) {
 } // namespace
 
 PointSubset::PointSubset(const ControlPointArrays &all, const std::vector<long> &which) {
+    for (std::vector<double> *column : {&XI, &YI, &XP, &YP})
+        column->reserve(which.size());
+    lines.reserve(which.size());
     for (const long k : which) {
         XI.push_back(all.XI[k]);
         YI.push_back(all.YI[k]);
