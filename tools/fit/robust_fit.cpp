@@ -89,21 +89,17 @@ RobustOutcome FindSplineBlunders(const ControlPointArrays &points) {
                         " points would be left for the spline";
             return out;
         }
-        // The spread of the leave-one-out lengths, as the flags use it.
-        double spread = 0.0;
-        for (const PointDiagnostics &p : d.points)
-            if (p.studentized > 0.0) {
-                spread = std::hypot(p.looVx, p.looVy) / (std::sqrt(2.0) * p.studentized);
-                break;
-            }
+        // A point left out is as far off as a flagged one when its residual,
+        // weighted as a typical node's, is beyond the limit.
+        const double limit = kFlagThreshold * std::sqrt(2.0) * SplineSpread(kept.View(), spline) /
+                             MedianWeight(spline);
         bool back = false;
         for (const long k : others) {
             if (settled[k] == 2)
                 continue;
             double X = 0.0, Y = 0.0;
             EvaluateThinPlateSpline(spline.fit, points.XI[k], points.YI[k], &X, &Y);
-            if (std::hypot(points.XP[k] - X, points.YP[k] - Y) <=
-                kFlagThreshold * std::sqrt(2.0) * spread) {
+            if (std::hypot(points.XP[k] - X, points.YP[k] - Y) <= limit) {
                 in[k] = 1;
                 settled[k] = 2;
                 back = true;
@@ -283,14 +279,14 @@ RobustOutcome FindBlunders(long model, const ControlPointArrays &points) {
                 members.push_back(k);
         }
         const long agree = static_cast<long>(members.size());
-        if (2 * agree < n || agree <= s) {
+        if (2 * agree <= n || agree <= s) {
             out.error = "no consensus: the best " + std::string(ModelName(model)) +
                         " transformation agrees with only " + std::to_string(agree) + " of the " +
                         std::to_string(n) + " points" +
                         (agree <= s ? ", no more than one sample of " + std::to_string(s) +
                                           ": nothing is left to check them"
-                                    : "; they do not follow one such transformation, or more "
-                                      "than half of them are wrong");
+                                    : "; they do not follow one such transformation, or half "
+                                      "of them or more are wrong");
             return out;
         }
         if (!changed && round > 0)
@@ -377,6 +373,14 @@ RobustOutcome FindBlunders(long model, const ControlPointArrays &points) {
     for (long k = 0; k < n; ++k)
         (in[k] ? out.kept : out.excluded).push_back(k);
     const long K = static_cast<long>(out.kept.size());
+    if (2 * K <= n) {
+        out.error = "no consensus: once tested, only " + std::to_string(K) + " of the " +
+                    std::to_string(n) + " points agree on one " + ModelName(model) +
+                    " transformation";
+        out.kept.clear();
+        out.excluded.clear();
+        return out;
+    }
     if (2 * K - m - 2 <= 0)
         out.warnings.push_back("the " + std::to_string(K) +
                                " points kept leave too little redundancy to test them: a "

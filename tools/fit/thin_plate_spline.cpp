@@ -182,6 +182,7 @@ SplineSolution FitThinPlateSpline(const ControlPointArrays &points, const long *
     s.vy.resize(n);
     s.looVx.resize(n);
     s.looVy.resize(n);
+    s.looWeight.resize(n);
     const double scale = f.newFrame.scale;
     for (long k = 0; k < n; ++k) {
         double X = 0.0, Y = 0.0;
@@ -192,9 +193,39 @@ SplineSolution FitThinPlateSpline(const ControlPointArrays &points, const long *
         const bool defined = std::fabs(diagonal) > 1e-12 * std::fabs(L[0]) + DBL_MIN;
         s.looVx[k] = defined ? scale * (cx[k] / diagonal) : kNaN;
         s.looVy[k] = defined ? scale * (cy[k] / diagonal) : kNaN;
+        s.looWeight[k] = std::sqrt(std::fabs(diagonal));
     }
     s.solved = true;
     return s;
+}
+
+namespace {
+
+double LowerMedianOf(std::vector<double> values) {
+    if (values.empty())
+        return 0.0;
+    const std::size_t at = (values.size() - 1) / 2;
+    std::nth_element(values.begin(), values.begin() + static_cast<long>(at), values.end());
+    return values[at];
+}
+
+} // namespace
+
+double MedianWeight(const SplineSolution &spline) {
+    return LowerMedianOf(spline.looWeight);
+}
+
+double SplineSpread(const ControlPointArrays &points, const SplineSolution &spline) {
+    double largest = 0.0;
+    std::vector<double> lengths;
+    for (long k = 0; k < points.n; ++k) {
+        largest = std::fmax(largest, std::fmax(std::fabs(points.XP[k]), std::fabs(points.YP[k])));
+        const double length = spline.looWeight[k] * std::hypot(spline.looVx[k], spline.looVy[k]);
+        if (length == length)
+            lengths.push_back(length);
+    }
+    return std::fmax(LowerMedianOf(lengths) / 1.1774100225154747,
+                     16.0 * DBL_EPSILON * largest * MedianWeight(spline));
 }
 
 FitDiagnostics DiagnoseSpline(const ControlPointArrays &points, const SplineSolution &spline,
@@ -209,24 +240,13 @@ FitDiagnostics DiagnoseSpline(const ControlPointArrays &points, const SplineSolu
     d.condition = spline.condition;
     d.digitsLost = std::log10(spline.condition);
     d.meanError = kNaN;
-    double sse = 0.0, largest = 0.0;
-    std::vector<double> lengths;
-    for (long k = 0; k < n; ++k) {
+    double sse = 0.0;
+    for (long k = 0; k < n; ++k)
         sse += spline.vx[k] * spline.vx[k] + spline.vy[k] * spline.vy[k];
-        largest = std::fmax(largest, std::fmax(std::fabs(points.XP[k]), std::fabs(points.YP[k])));
-        const double length = std::hypot(spline.looVx[k], spline.looVy[k]);
-        if (length == length)
-            lengths.push_back(length);
-    }
     d.totalRms = n > 0 ? std::sqrt(sse / static_cast<double>(n)) : 0.0;
-    double spread = 0.0;
-    if (!lengths.empty()) {
-        const std::size_t at = (lengths.size() - 1) / 2;
-        std::nth_element(lengths.begin(), lengths.begin() + static_cast<long>(at), lengths.end());
-        spread = std::fmax(lengths[at] / 1.1774100225154747, 16.0 * DBL_EPSILON * largest);
-    }
+    const double spread = SplineSpread(points, spline);
     for (long k = 0; k < n; ++k) {
-        const double length = std::hypot(spline.looVx[k], spline.looVy[k]);
+        const double length = spline.looWeight[k] * std::hypot(spline.looVx[k], spline.looVy[k]);
         const double t = spread > 0.0 ? length / (std::sqrt(2.0) * spread) : kNaN;
         const long line = lines != nullptr ? lines[k] : k + 1;
         d.points.push_back({line, spline.vx[k], spline.vy[k], 1.0, spline.looVx[k], spline.looVy[k],

@@ -45,7 +45,11 @@ struct SplineSolution {
     TpsFit fit;
     std::vector<double> vx, vy;       // residuals at the nodes (rounding only)
     std::vector<double> looVx, looVy; // leave-one-out residuals, new units
-    double condition = 0.0;           // 1-norm condition of the interpolation matrix
+    // sqrt |L^-1(i, i)|: a leave-one-out residual times it has the same
+    // spread at every node (the spline's prediction is worse far from the
+    // other nodes, at the edges, and the diagonal says by how much).
+    std::vector<double> looWeight;
+    double condition = 0.0; // 1-norm condition of the interpolation matrix
 };
 
 // Fits the spline through the points; lines (null: point k on line k + 1)
@@ -53,9 +57,17 @@ struct SplineSolution {
 SplineSolution FitThinPlateSpline(const ControlPointArrays &points, const long *lines = nullptr);
 
 // The diagnostics of a spline: leverage 1, the exact leave-one-out residuals,
-// and instead of a studentised residual the leave-one-out length over
-// sqrt(2) times a robust spread of them all (median length / 1.1774, the
-// median of a two-dimensional normal residual's length), flagged above 3.
+// and instead of a studentised residual the weighted leave-one-out length
+// (looWeight times it) over sqrt(2) times a robust spread of them all (their
+// median / 1.1774, the median length of a two-dimensional standard normal
+// residual), flagged above 3 like a studentised residual.
+// That robust spread of the weighted leave-one-out lengths, never below the
+// rounding of the coordinates.
+double SplineSpread(const ControlPointArrays &points, const SplineSolution &spline);
+
+// The median of looWeight.
+double MedianWeight(const SplineSolution &spline);
+
 FitDiagnostics DiagnoseSpline(const ControlPointArrays &points, const SplineSolution &spline,
                               const long *lines = nullptr);
 
