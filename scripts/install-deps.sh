@@ -14,8 +14,9 @@ packages=(cmake make g++ clang clang-format python3 python3-numpy
   # back to DejaVu Sans, whose cell is a pixel short at larger sizes. And
   # Wine's own fonts, which a standard Wine installation has.
   fonts-liberation fonts-wine
-  # rsvg-convert renders the residual map of ortk-fit in its test.
-  librsvg2-bin
+  # rsvg-convert renders the residual map of ortk-fit in its test;
+  # gdaltransform checks its thin-plate spline.
+  librsvg2-bin gdal-bin
   # The release package: its reference page and the MSVC import libraries.
   pandoc llvm lld
   # The emulated 32-bit machine: its image is built with debootstrap and mkfs.

@@ -70,6 +70,14 @@ Comparison CompareModels(const ControlPointArrays &points, bool stable) {
             row.reason = "too few points: " + std::to_string(points.n) + " for " +
                          std::to_string(row.m) + " coefficients, at least " +
                          std::to_string(row.m / 2 + 1) + " needed";
+        } else if (!stable && points.n < row.m) {
+            // The documented routine leaves every residual at 0 below m points.
+            row.reason = "too few points for the documented fit: " + std::to_string(points.n) +
+                         " for " + std::to_string(row.m) +
+                         " coefficients, it computes no residuals below " + std::to_string(row.m) +
+                         " (--stable does)";
+        }
+        if (!row.reason.empty()) {
             c.rows.push_back(row);
             continue;
         }
