@@ -256,12 +256,12 @@ std::string ResidualPlotSvg(const ControlPointArrays &points, const FitDiagnosti
         if (d.flaggedLines.size() > 12)
             flagged += " ...";
     }
-    if (!left.empty()) {
-        flagged += "; grey cross: excluded by --robust (" + std::to_string(left.size()) +
-                   (left.size() > 1 ? " points)" : " point)");
-    }
-    Append(&svg, "<text x=\"%.0f\" y=\"%.0f\">%s (studentised residual above 3)%s</text>\n</g>\n",
-           kLeft, legendY + 44, flagged.c_str(),
+    std::string excludedText;
+    if (!left.empty())
+        excludedText = "; grey cross: excluded by --robust (" + std::to_string(left.size()) +
+                       (left.size() > 1 ? " points)" : " point)");
+    Append(&svg, "<text x=\"%.0f\" y=\"%.0f\">%s (studentised residual above 3)%s%s</text>\n</g>\n",
+           kLeft, legendY + 44, flagged.c_str(), excludedText.c_str(),
            stride > 1 ? ", every point not shown: an even sample" : "");
     Append(&svg,
            "<text x=\"%.0f\" y=\"54\" font-size=\"13\" fill=\"#555\">red ring: flagged "
