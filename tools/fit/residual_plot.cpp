@@ -265,8 +265,8 @@ std::string ResidualPlotSvg(const ControlPointArrays &points, const FitDiagnosti
            stride > 1 ? ", every point not shown: an even sample" : "");
     Append(&svg,
            "<text x=\"%.0f\" y=\"54\" font-size=\"13\" fill=\"#555\">red ring: flagged "
-           "point; arrow: residual (observed minus computed), drawn ×%s</text>\n</svg>\n",
-           kLeft - 60, Short(exaggeration).c_str());
+           "point; arrow: %s (observed minus computed), drawn ×%s</text>\n</svg>\n",
+           kLeft - 60, spline ? "leave-one-out residual" : "residual", Short(exaggeration).c_str());
     return svg;
 }
 
