@@ -85,9 +85,13 @@ TEST(RobustFit, PlantedBlundersAreExcludedByTheirLines) {
 }
 
 // Too few points for a sample and a check, points on a line, more than half
-// of the points blunders: a reason, nothing kept.
+// of the points blunders, two halves that follow different transformations:
+// a reason, nothing kept.
 TEST(RobustFit, RefusesWhatItCannotDecide) {
     const PlantedPoints most = Plant(3, 100, 0.1, 0.6, 20, 1e4, 3);
+    PlantedPoints halves = Plant(3, 40, 0.1);
+    for (std::size_t k = 0; k < 20; ++k)
+        halves.XP[k] += 50 + 0.3 * halves.YI[k], halves.YP[k] -= 0.2 * halves.XI[k];
     PlantedPoints line = Plant(3, 30, 0.1), three = Plant(3, 3, 0.1), four = Plant(7, 4, 0.1);
     for (std::size_t k = 0; k < line.XI.size(); ++k)
         line.YI[k] = 2 * line.XI[k] + 1;
@@ -99,7 +103,8 @@ TEST(RobustFit, RefusesWhatItCannotDecide) {
         {3, &three, "too few points for --robust: 3, and the affine model needs at least 4"},
         {7, &four, "too few points for --robust: 4, and the spline needs at least 5"},
         {3, &line, "no consensus: every sample of 3 points leaves the affine model"},
-        {3, &most, "no consensus: the best affine transformation agrees with only"}};
+        {3, &most, "no consensus: the best affine transformation agrees with only"},
+        {3, &halves, "no consensus: the best affine transformation leaves residuals of"}};
     for (const auto &row : rows) {
         const RobustOutcome out = FindBlunders(row.model, row.points->View());
         EXPECT_TRUE(!out.found && out.kept.empty() && out.error.find(row.reason) == 0)

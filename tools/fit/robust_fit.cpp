@@ -19,6 +19,9 @@ constexpr double kMissChance = 1e-4;
 // Median of the squared length of a two-dimensional standard normal residual:
 // 2 ln 2.
 constexpr double kMedianChiSquare2 = 1.3862943611198906;
+// A robust scale above this share of the spread of the new coordinates means
+// no consensus.
+constexpr double kNoConsensusScale = 0.1;
 
 // Squared residual lengths of every point against params (frame units).
 void SquaredResiduals(long model, const double *params, const std::vector<double> &u,
@@ -304,6 +307,17 @@ RobustOutcome FindBlunders(long model, const ControlPointArrays &points) {
         const double used = 2.0 * static_cast<double>(members.size());
         const double freedom = used > static_cast<double>(m) ? used / (used - m) : 1.0;
         sigma2 = std::fmax(LowerMedian(own) / kMedianChiSquare2 * freedom, floor * floor);
+    }
+
+    // Residuals of a tenth of the spread of the new coordinates (the frame's
+    // unit) are no transformation that the points follow: random points, or
+    // points of two transformations mixed half and half, end here.
+    if (sigma2 > kNoConsensusScale * kNoConsensusScale) {
+        out.error = "no consensus: the best " + std::string(ModelName(model)) +
+                    " transformation leaves residuals of " +
+                    std::to_string(static_cast<long>(std::lround(100.0 * std::sqrt(sigma2)))) +
+                    " % of the spread of the points; they do not follow one such transformation";
+        return out;
     }
 
     // Data snooping: the most deviant kept point flagged by its studentised
