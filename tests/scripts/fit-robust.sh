@@ -37,6 +37,13 @@ printf '0 0 1 1\n5 1 9 4\n' >"$work/two.txt"
 [ $? -eq 1 ] && [ ! -s "$work/o" ] && grep -q 'too few points for --robust: 2, and the similarity model needs at least 3' "$work/e" ||
   fail "--robust with too few points"
 
+# Files that cannot be read or written: the message and status 1.
+"$fit" "$work/missing.txt" --compare >/dev/null 2>&1 && fail "--compare of a missing file passed"
+"$fit" "$sheet" --compare --json /dev/full >/dev/null 2>&1 && fail "--compare JSON to a full disk passed"
+"$fit" "$sheet" --model affine --report "$work/no/such/folder.txt" >"$work/o" 2>"$work/e" &&
+  fail "the plain fit's report in a missing folder passed"
+grep -q 'Cannot create residuals file' "$work/e" && [ ! -s "$work/o" ] || fail "the plain fit's report failure"
+
 # --compare against --model NAME, with and without --stable.
 for stable in "" --stable; do
   "$fit" "$sheet" --compare $stable --json "$work/compare$stable.json" || fail "--compare $stable"

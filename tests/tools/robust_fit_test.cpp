@@ -84,6 +84,28 @@ TEST(RobustFit, PlantedBlundersAreExcludedByTheirLines) {
     }
 }
 
+// The model's value at a point, as samples are scored and excluded points
+// measured with it, against the residuals of the stable fit's own design rows
+// (for the projective model its linearised form: the quotient's residual
+// times the denominator).
+TEST(RobustFit, PredictionsAgreeWithTheFitsResiduals) {
+    for (long model = 1; model <= 6; ++model) {
+        const PlantedPoints p = Plant(model, 30, 0.5, 0, 1, 1, 17, 5e5, 5e6);
+        const ControlPointArrays all = p.View();
+        StableFit fit;
+        FitStable(model, all, &fit);
+        for (long k = 0; k < all.n; ++k) {
+            const Normalisation &o = fit.oldFrame, &w = fit.newFrame;
+            const double u = (p.XI[k] - o.centre_x) / o.scale, v = (p.YI[k] - o.centre_y) / o.scale;
+            double U, V;
+            PredictModel(model, fit.params, u, v, &U, &V);
+            const double d = model == 1 ? 1 + fit.params[6] * u + fit.params[7] * v : 1.0;
+            EXPECT_NEAR(fit.vx[k], d * (p.XP[k] - w.centre_x - w.scale * U), 1e-7) << model;
+            EXPECT_NEAR(fit.vy[k], d * (p.YP[k] - w.centre_y - w.scale * V), 1e-7) << model;
+        }
+    }
+}
+
 // Too few points for a sample and a check, points on a line, more than half
 // of the points blunders, two halves that follow different transformations:
 // a reason, nothing kept.

@@ -102,21 +102,17 @@ int RunFitCommand(const FitCommand &command) {
 
     // --robust: the points it excludes take no part in what follows.
     RobustOutcome robust;
-    std::vector<long> everyPoint;
     if (command.robust) {
         robust = FindBlunders(command.model, all);
         if (!robust.found) {
             std::fprintf(stderr, "ortk-fit: %s\n", robust.error.c_str());
             return 1;
         }
-    } else {
-        everyPoint.resize(static_cast<std::size_t>(all.n));
-        for (long k = 0; k < all.n; ++k)
-            everyPoint[k] = k;
     }
-    const PointSubset kept(all, command.robust ? robust.kept : everyPoint);
+    const PointSubset kept(all, robust.kept);
     const PointSubset excluded(all, robust.excluded);
-    const ControlPointArrays points = kept.View();
+    const ControlPointArrays points = command.robust ? kept.View() : all;
+    const long *lines = command.robust ? kept.lines.data() : nullptr;
     const bool spline = command.model == kSplineModel;
     const long m = spline ? 2 * (points.n + 3) : CoefficientCount(command.model);
 
@@ -129,7 +125,7 @@ int RunFitCommand(const FitCommand &command) {
     std::vector<double> &vx = spline ? tps.vx : stable.vx, &vy = spline ? tps.vy : stable.vy;
     long n = points.n;
     if (spline) {
-        tps = FitThinPlateSpline(points, kept.lines.data());
+        tps = FitThinPlateSpline(points, lines);
         if (!tps.solved) {
             std::fprintf(stderr, "ortk-fit: %s\n", tps.error.c_str());
             return 1;
@@ -170,9 +166,9 @@ int RunFitCommand(const FitCommand &command) {
     }
 
     FitDiagnostics diagnostics =
-        spline ? DiagnoseSpline(points, tps, kept.lines.data())
+        spline ? DiagnoseSpline(points, tps, lines)
                : DiagnoseFit(command.model, points, vx.data(), vy.data(), command.stable,
-                             command.stable ? &stable : nullptr, kept.lines.data());
+                             command.stable ? &stable : nullptr, lines);
     if (command.robust) {
         diagnostics.warnings.insert(diagnostics.warnings.begin(), robust.warnings.begin(),
                                     robust.warnings.end());

@@ -165,17 +165,12 @@ SplineSolution FitThinPlateSpline(const ControlPointArrays &points, const long *
         U[k] = ToFrame(points.XP[k], f.newFrame.centre_x, f.newFrame.scale);
         V[k] = ToFrame(points.YP[k], f.newFrame.centre_y, f.newFrame.scale);
     }
-    // Coefficients c = L^-1 (values, 0, 0, 0).
+    // Coefficients c = L^-1 (values, 0, 0, 0), by three steps of
+    // c += L^-1 (y - L c) from c = 0: the first is the plain product with the
+    // inverse, and the others take away the error that such a product leaves
+    // (the residual of the system shows it).
     std::vector<double> cx(size, 0.0), cy(size, 0.0);
-    for (long i = 0; i < size; ++i)
-        for (long j = 0; j < n; ++j) {
-            cx[i] += L[i * size + j] * U[j];
-            cy[i] += L[i * size + j] * V[j];
-        }
-    // Two steps of iterative refinement, c += L^-1 (y - L c): a product with
-    // an explicit inverse leaves an error that the residual of the system
-    // shows and one more product takes away.
-    for (int step = 0; step < 2; ++step) {
+    for (int step = 0; step < 3; ++step) {
         std::vector<double> rx(size, 0.0), ry(size, 0.0);
         for (long i = 0; i < size; ++i) {
             double sx = i < n ? U[i] : 0.0, sy = i < n ? V[i] : 0.0;
