@@ -70,8 +70,10 @@ TEST(ModelCompare, TooFewPointsGiveTheReason) {
             EXPECT_EQ(c.rows[i].reason.empty(), row.reasons[i] == '-')
                 << row.n << " " << ModelName(i + 1) << ": " << c.rows[i].reason;
     }
-    EXPECT_EQ(CompareModels(Plant(3, 3, 0.1).View(), false).rows[6].reason,
+    const ModelRow spline = CompareModels(Plant(3, 3, 0.1).View(), false).rows[6];
+    EXPECT_EQ(spline.reason,
               "too few points: 3, at least 4 needed (3 for the affine part, 1 to check it)");
+    EXPECT_EQ(spline.m, 12);
 }
 
 } // namespace

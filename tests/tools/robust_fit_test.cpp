@@ -84,6 +84,16 @@ TEST(RobustFit, PlantedBlundersAreExcludedByTheirLines) {
     }
 }
 
+// A blunder on the first line, for a model and for the spline.
+TEST(RobustFit, BlunderOnTheFirstLine) {
+    for (const long model : {3L, 7L}) {
+        PlantedPoints p = Plant(model, 40, 0.05, 0, 1, 1, 23);
+        p.XP[0] += 3.0;
+        const RobustOutcome out = FindBlunders(model, p.View());
+        EXPECT_TRUE(out.found && out.excluded == std::vector<long>{0}) << model;
+    }
+}
+
 // The model's value at a point, as samples are scored and excluded points
 // measured with it, against the residuals of the stable fit's own design rows
 // (for the projective model its linearised form: the quotient's residual

@@ -102,6 +102,11 @@ TEST(ThinPlateSpline, SetsItCannotPassThrough) {
         const SplineSolution s = FitThinPlateSpline(row.points->View());
         EXPECT_TRUE(!s.solved && s.error.find(row.error) == 0) << s.error;
     }
+    // Points of a grid share their x or their y, and that is no obstacle.
+    PlantedPoints grid = Plant(7, 9, 0.1);
+    for (std::size_t k = 0; k < 9; ++k)
+        grid.XI[k] = 10.0 * (k % 3), grid.YI[k] = 10.0 * (k / 3);
+    EXPECT_TRUE(FitThinPlateSpline(grid.View()).solved);
 }
 
 } // namespace

@@ -78,7 +78,7 @@ RobustOutcome FindSplineBlunders(const ControlPointArrays &points) {
         const FitDiagnostics d = DiagnoseSpline(kept.View(), spline, kept.lines.data());
         long worstAt = -1;
         for (std::size_t k = 0; k < d.points.size(); ++k)
-            if (d.points[k].flagged &&
+            if (d.points[k].studentized > kSplineLimit &&
                 (worstAt < 0 || d.points[k].studentized > d.points[worstAt].studentized))
                 worstAt = static_cast<long>(k);
         if (worstAt >= 0 && 2 * (static_cast<long>(members.size()) - 1) >= n &&
@@ -92,9 +92,9 @@ RobustOutcome FindSplineBlunders(const ControlPointArrays &points) {
                         " points would be left for the spline";
             return out;
         }
-        // A point left out is as far off as a flagged one when its residual,
-        // weighted as a typical node's, is beyond the limit.
-        const double limit = kFlagThreshold * std::sqrt(2.0) * SplineSpread(kept.View(), spline) /
+        // A point left out is as far off as an excluded one when its
+        // residual, weighted as a typical node's, is beyond the limit.
+        const double limit = kSplineLimit * std::sqrt(2.0) * SplineSpread(kept.View(), spline) /
                              MedianWeight(spline);
         bool back = false;
         for (const long k : others) {

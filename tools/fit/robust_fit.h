@@ -23,6 +23,12 @@ constexpr long kScoredPoints = 1000;
 // of a two-dimensional normal residual.
 constexpr double kConsensusLimit = 3.72;
 
+// The spline's leave-one-out residuals are not those of a least-squares fit:
+// a sparse corner or an edge of the points misses by more than the rest, and
+// their tail is heavier than the normal one. --robust leaves out a point of
+// the spline only beyond this limit on the scale of its flag (3).
+constexpr double kSplineLimit = 5.0;
+
 struct RobustOutcome {
     bool found = false;
     std::string error;          // why not, when nothing was found
@@ -51,8 +57,8 @@ long MinimalSample(long model);
 void PredictModel(long model, const double *params, double u, double v, double *U, double *V);
 
 // Any of the six models, or the spline: for the spline, whose residuals are
-// all zero, the flags come from its leave-one-out residuals instead: the
-// most deviant flagged point goes out, one at a time, and a point left out
+// all zero, its leave-one-out residuals decide instead: the most deviant
+// point beyond kSplineLimit goes out, one at a time, and a point left out
 // whose residual against the spline of the others is within the limit
 // comes back (once).
 RobustOutcome FindBlunders(long model, const ControlPointArrays &points);
