@@ -35,6 +35,9 @@ TEST(PortableMath, GeneratorAndLogarithm) {
                     1.2 * DBL_EPSILON * std::fmax(1.0, std::fabs(std::log(x))))
             << x;
     EXPECT_TRUE(PortableLog(0.0) == -HUGE_VAL && std::isnan(PortableLog(-1.0)));
+    for (const double x : {1e-300, 1e-20, 3e-9, -0.25, 0.5, 3.0, 1e6})
+        EXPECT_NEAR(PortableLog1p(x), std::log1p(x), 2.5 * DBL_EPSILON * std::fabs(std::log1p(x)))
+            << x;
 }
 
 // Blunders planted at random lines (share of the points, lengths from low to

@@ -1,5 +1,7 @@
 #include "tools/fit/fit_diagnostics.h"
 
+#include "tools/fit/portable_math.h"
+
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
@@ -178,7 +180,7 @@ FitDiagnostics DiagnoseFit(long model, const ControlPointArrays &points, const d
         const double spread = std::fmax(std::sqrt(rest), floor);
         const double t2 = spread > 0.0 ? std::fmax(q, 0.0) / 2.0 / (spread * spread) : 0.0;
         const double half = 0.5 * static_cast<double>(freedom);
-        p.studentized = std::sqrt(half * std::log1p(t2 / half));
+        p.studentized = std::sqrt(half * PortableLog1p(t2 / half));
         p.flagged = p.studentized > kFlagThreshold;
         if (p.flagged)
             d.flaggedLines.push_back(p.line);

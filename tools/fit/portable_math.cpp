@@ -46,3 +46,11 @@ double PortableLog(double x) {
     const double ln2High = 0.693147180369123816490, ln2Low = 1.90821492927058770002e-10;
     return (e * ln2High + lnF) + e * ln2Low;
 }
+
+double PortableLog1p(double x) {
+    // u = 1 + x rounded; ln(u) scaled by x / (u - 1) corrects the rounding.
+    const double u = 1.0 + x;
+    if (u == 1.0)
+        return x;
+    return PortableLog(u) * (x / (u - 1.0));
+}

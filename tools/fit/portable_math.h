@@ -5,6 +5,7 @@
 #ifndef ORTK232_TOOLS_FIT_PORTABLE_MATH_H
 #define ORTK232_TOOLS_FIT_PORTABLE_MATH_H
 
+#include <cmath>
 #include <cstdint>
 
 // SplitMix64: a 64-bit counter passed through a fixed mixing function.
@@ -21,5 +22,14 @@ class PortableRandom {
 
 // ln(x) for finite x > 0, within an ulp or two; -inf at 0, NaN below.
 double PortableLog(double x);
+
+// ln(1 + x) for x > -1, accurate also where x is tiny.
+double PortableLog1p(double x);
+
+// sqrt(x^2 + y^2) by the correctly rounded square root (the runtimes' hypot
+// may differ in the last bit).
+inline double PortableLength(double x, double y) {
+    return std::sqrt(x * x + y * y);
+}
 
 #endif

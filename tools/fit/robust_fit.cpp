@@ -53,7 +53,7 @@ double Studentised(double q, double spread, long freedom) {
         return std::nan("");
     const double t2 = spread > 0.0 ? std::fmax(q, 0.0) / 2.0 / (spread * spread) : 0.0;
     const double half = 0.5 * static_cast<double>(freedom);
-    return std::sqrt(half * std::log1p(t2 / half));
+    return std::sqrt(half * PortableLog1p(t2 / half));
 }
 
 RobustOutcome FindSplineBlunders(const ControlPointArrays &points) {
@@ -102,7 +102,7 @@ RobustOutcome FindSplineBlunders(const ControlPointArrays &points) {
                 continue;
             double X = 0.0, Y = 0.0;
             EvaluateThinPlateSpline(spline.fit, points.XI[k], points.YI[k], &X, &Y);
-            if (std::hypot(points.XP[k] - X, points.YP[k] - Y) <= limit) {
+            if (PortableLength(points.XP[k] - X, points.YP[k] - Y) <= limit) {
                 in[k] = 1;
                 settled[k] = 2;
                 back = true;

@@ -236,7 +236,8 @@ double SplineSpread(const ControlPointArrays &points, const SplineSolution &spli
     std::vector<double> lengths;
     for (long k = 0; k < points.n; ++k) {
         largest = std::fmax(largest, std::fmax(std::fabs(points.XP[k]), std::fabs(points.YP[k])));
-        const double length = spline.looWeight[k] * std::hypot(spline.looVx[k], spline.looVy[k]);
+        const double length =
+            spline.looWeight[k] * PortableLength(spline.looVx[k], spline.looVy[k]);
         if (length == length)
             lengths.push_back(length);
     }
@@ -262,7 +263,8 @@ FitDiagnostics DiagnoseSpline(const ControlPointArrays &points, const SplineSolu
     d.totalRms = n > 0 ? std::sqrt(sse / static_cast<double>(n)) : 0.0;
     const double spread = SplineSpread(points, spline);
     for (long k = 0; k < n; ++k) {
-        const double length = spline.looWeight[k] * std::hypot(spline.looVx[k], spline.looVy[k]);
+        const double length =
+            spline.looWeight[k] * PortableLength(spline.looVx[k], spline.looVy[k]);
         const double t = spread > 0.0 ? length / (std::sqrt(2.0) * spread) : kNaN;
         const long line = lines != nullptr ? lines[k] : k + 1;
         d.points.push_back({line, spline.vx[k], spline.vy[k], 1.0, spline.looVx[k], spline.looVy[k],
