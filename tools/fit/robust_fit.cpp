@@ -22,6 +22,9 @@ constexpr double kMedianChiSquare2 = 1.3862943611198906;
 // A robust scale above this share of the spread of the new coordinates means
 // no consensus.
 constexpr double kNoConsensusScale = 0.1;
+// Good points that the snooping may exclude by chance, on average, in a set
+// of any size.
+constexpr double kChanceExclusions = 0.05;
 
 // Squared residual lengths of every point against params (frame units).
 void SquaredResiduals(long model, const double *params, const std::vector<double> &u,
@@ -325,7 +328,12 @@ RobustOutcome FindBlunders(long model, const ControlPointArrays &points) {
     // residual against the fit of the kept ones is within the same limit
     // comes back (once: settled 2).
     std::vector<char> settled(static_cast<std::size_t>(n), 0);
-    const double limitT = kFlagThreshold;
+    // The flag limit 3 is passed by chance by one good point in 8,100; in a
+    // large set that would be many, so the limit rises with N to keep the
+    // expected count of good points excluded at kChanceExclusions:
+    // exp(-t^2) N = kChanceExclusions on this scale.
+    const double limitT = std::fmax(
+        kFlagThreshold, std::sqrt(PortableLog(static_cast<double>(n) / kChanceExclusions)));
     for (long round = 0; round < 2 * n + 10; ++round) {
         std::vector<long> members, others;
         for (long k = 0; k < n; ++k)
