@@ -135,7 +135,8 @@ TEST(FitApply, RejectsJsonThatIsNoFit) {
         std::string text, reason;
     } rows[] = {{"{\"model\":\"affine\",", "not JSON"},
                 {"[1, 2]", "names no model"},
-                {R"({"model":"tps"})", "unknown model \"tps\""},
+                {R"({"model":"tps"})", "normalisation's centre_x"},
+                {R"({"model":"tpz"})", "unknown model \"tpz\""},
                 {R"({"model":"poly2","coefficients":[1,2,3,4,5,6]})", "the 12 coefficients"},
                 {R"({"model":"affine","coefficients":[1,2,3,null,5,6]})", "p4 is undefined"},
                 {std::string("{") + affine + R"(,"type":2})", "does not match"},
