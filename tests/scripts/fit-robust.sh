@@ -3,7 +3,9 @@
 # plain fit; --robust names line 7 of the blunder example everywhere (printout,
 # standard error, JSON, map) and its fit is the plain fit without that line;
 # its refusal; each --compare row is what --model NAME gives on its own; the
-# spline saved in the JSON agrees with GDAL's gdaltransform -tps at new points.
+# spline saved in the JSON, and ortk-fit apply of it, agree with GDAL's
+# gdaltransform -tps at new points; apply passes through the nodes and its
+# inverse comes back.
 set -uo pipefail
 cd "$(dirname "$0")/../.."
 fit=build/native/ortk-fit
@@ -75,7 +77,7 @@ PYEOF
 /usr/bin/python3 tests/tools/make_points.py "$work/many.txt" 150 3
 for points in examples/sheet-to-utm33.txt "$work/many.txt"; do
   "$fit" "$points" --model tps --json "$work/tps.json" >/dev/null 2>&1 || fail "tps on $points"
-  /usr/bin/python3 - "$work/tps.json" "$points" <<'PYEOF' || fail "the spline of $points differs from gdaltransform -tps"
+  /usr/bin/python3 - "$work/tps.json" "$points" "$fit" <<'PYEOF' || fail "the spline of $points differs from gdaltransform -tps"
 import json, math, random, subprocess, sys
 j = json.load(open(sys.argv[1]))
 s, f = j["spline"], j["normalisation"]
@@ -97,10 +99,21 @@ at = [(rnd.uniform(min(xs), max(xs)), rnd.uniform(min(ys), max(ys))) for _ in ra
 gcps = sum((["-gcp"] + ["%.17g" % v for v in g] for g in given), [])
 out = subprocess.run(["gdaltransform", "-tps", "-output_xy"] + gcps, input="".join("%.17g %.17g\n" % tuple(p) for p in at),
                      capture_output=True, text=True, check=True).stdout.split()
+def apply(*options, points=at):
+    text = subprocess.run([sys.argv[3], "apply", sys.argv[1], *options], input="".join("%.17g %.17g\n" % tuple(p) for p in points),
+                          capture_output=True, text=True, check=True).stdout.split()
+    return [(float(text[2 * i]), float(text[2 * i + 1])) for i in range(len(points))]
+ours = apply()
+back = apply("--inverse", points=ours)
 size = max(max(abs(g[2]), abs(g[3])) for g in given)
 worst = max(math.dist(spline(*p), (float(out[2 * i]), float(out[2 * i + 1]))) for i, p in enumerate(at))
-print("fit-robust: %s: largest difference to gdaltransform -tps %.3g" % (sys.argv[2].split("/")[-1], worst))
-assert worst <= 1e-14 * size, worst
+applied = max(math.dist(p, (float(out[2 * i]), float(out[2 * i + 1]))) for i, p in enumerate(ours))
+nodes = max(math.dist(p, g[2:4]) for p, g in zip(ours[200:], given))
+inverse = max(math.dist(p, q) for p, q in zip(back, at))
+print("fit-robust: %s: largest difference to gdaltransform -tps %.3g, of apply %.3g; apply at the nodes %.3g, "
+      "inverse %.3g" % (sys.argv[2].split("/")[-1], worst, applied, nodes, inverse))
+assert worst <= 1e-14 * size and applied <= 1e-14 * size and nodes <= 1e-14 * size, (worst, applied, nodes)
+assert inverse <= 1e-9 * max(max(abs(g[0]), abs(g[1])) for g in given), inverse
 PYEOF
 done
 

@@ -101,6 +101,48 @@ TEST(FitApply, EveryModelMatchesItsPointsAndTheExactMapAndInverts) {
         }
 }
 
+// A spline read back from its JSON passes through its nodes (observed less
+// the rounding residual the JSON states), maps new points as the spline it
+// was saved from, inverts them, and starts Newton's iteration from its own
+// affine part.
+TEST(FitApply, SplineInterpolatesItsNodesAndInverts) {
+    std::mt19937 random(5);
+    std::uniform_real_distribution<double> spread(0, 500);
+    std::vector<double> c[4];
+    for (int k = 0; k < 30; ++k) { // 20 nodes, 10 new points
+        const double x = spread(random), y = spread(random);
+        double X, Y;
+        SheetMap(6, x, y, &X, &Y);
+        c[0].push_back(x), c[1].push_back(y), c[2].push_back(X), c[3].push_back(Y);
+    }
+    const ControlPointArrays points = {20, c[0].data(), c[1].data(), c[2].data(), c[3].data()};
+    const SplineSolution s = FitThinPlateSpline(points);
+    const FitDiagnostics d = DiagnoseSpline(points, s);
+    const std::vector<double> p = SplineCoefficients(s.fit);
+    FitJsonInput input = {&points, &d, p.data(), &s.fit.oldFrame, &s.fit.newFrame, 0, 0};
+    input.spline = &s.fit;
+    FitMap map;
+    std::string error;
+    ASSERT_TRUE(s.solved && ReadFitJson(JsonOf(input), &map, &error)) << error;
+    TpsFit affine = s.fit;
+    affine.weightX.assign(20, 0.0), affine.weightY.assign(20, 0.0);
+    for (int k = 0; k < 30; ++k) {
+        double X, Y, Xs, Ys, Xa, Ya, x, y;
+        MapForward(map, c[0][k], c[1][k], &X, &Y);
+        EvaluateThinPlateSpline(s.fit, c[0][k], c[1][k], &Xs, &Ys);
+        EvaluateThinPlateSpline(affine, c[0][k], c[1][k], &Xa, &Ya);
+        const double *a = map.affine;
+        ASSERT_TRUE(MapInverse(map, X, Y, &x, &y, &error)) << error;
+        EXPECT_TRUE(X == Xs && Y == Ys && std::hypot(x - c[0][k], y - c[1][k]) < 1e-9 &&
+                    std::hypot(a[0] + a[1] * c[0][k] + a[2] * c[1][k] - Xa,
+                               a[3] + a[4] * c[0][k] + a[5] * c[1][k] - Ya) < 1e-6)
+            << k;
+        EXPECT_TRUE(k >= 20 || (X == c[2][k] - s.vx[k] && Y == c[3][k] - s.vy[k] &&
+                                std::hypot(X - c[2][k], Y - c[3][k]) < 1e-7))
+            << k;
+    }
+}
+
 // Where Newton's iteration has no point to find, or finds it beyond a fold,
 // the inverse fails and says why.
 TEST(FitApply, InverseFailsOutsideTheOneToOneArea) {
@@ -131,12 +173,21 @@ TEST(FitApply, InverseFailsOutsideTheOneToOneArea) {
 
 TEST(FitApply, RejectsJsonThatIsNoFit) {
     const char *const affine = R"("model":"affine","coefficients":[1,2,3,4,5,6])";
+    const std::string spline = R"({"model":"tps","normalisation":{"centre_x":0,"centre_y":0,)"
+                               R"("scale":1,"new_centre_x":0,"new_centre_y":0,"new_scale":1})",
+                      nodes = R"(,"spline":{"affine_x":[0,1,0],"affine_y":[0,0,1],)"
+                              R"("nodes":[[0,0,1,1],)";
     const struct {
         std::string text, reason;
     } rows[] = {{"{\"model\":\"affine\",", "not JSON"},
                 {"[1, 2]", "names no model"},
                 {R"({"model":"tps"})", "normalisation's centre_x"},
                 {R"({"model":"tpz"})", "unknown model \"tpz\""},
+                {spline + "}", "without its spline block"},
+                {spline + R"(,"spline":{"affine_x":[0,1],"affine_y":[0,0,1]}})", "affine_x is not"},
+                {spline + nodes + "[1,2,3]]}}", "node 2 is not 4 numbers"},
+                {spline + nodes + R"([1,2,3,4]]},"m":12})", "does not match"},
+                {spline + nodes + R"([1,2,3,4]]},"m":10})", ""},
                 {R"({"model":"poly2","coefficients":[1,2,3,4,5,6]})", "the 12 coefficients"},
                 {R"({"model":"affine","coefficients":[1,2,3,null,5,6]})", "p4 is undefined"},
                 {std::string("{") + affine + R"(,"type":2})", "does not match"},

@@ -186,8 +186,8 @@ bool ReadFrames(const Json &fit, Normalisation frames[2], std::string *error) {
                          &frames[1].centre_x, &frames[1].centre_y, &frames[1].scale};
     for (int i = 0; i < 6; ++i)
         if (n == fit.end() || !n->is_object() || !ReadNumber(*n, keys[i], values[i]))
-            return Fail(error, std::string("a normalised fit without the normalisation's ") +
-                                   keys[i]);
+            return Fail(error,
+                        std::string("a normalised fit without the normalisation's ") + keys[i]);
     if (!(frames[0].scale > 0.0 && frames[1].scale > 0.0))
         return Fail(error, "a normalisation scale is not positive");
     return true;

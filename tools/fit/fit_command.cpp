@@ -218,15 +218,16 @@ int RunFitCommand(const FitCommand &command) {
         std::fprintf(stderr, "ortk-fit: cannot write %s\n", command.plotFile);
         return 1;
     }
-    const FitMap map = spline ? MakeSplineMap(tps.fit)
-                              : MakeFitMap(command.model, params.data(), oldFrame, newFrame, &points);
+    const FitMap map = spline
+                           ? MakeSplineMap(tps.fit)
+                           : MakeFitMap(command.model, params.data(), oldFrame, newFrame, &points);
     const std::set<long> excludedLines(excluded.lines.begin(), excluded.lines.end());
-    const char *failed =
-        command.worldFile != nullptr && !WriteWorldFile(command.worldFile, map) ? command.worldFile
-        : command.pointsOutFile != nullptr &&
-                !WritePointsFile(command.pointsOutFile, read, map, excludedLines)
-            ? command.pointsOutFile
-            : nullptr;
+    const char *failed = command.worldFile != nullptr && !WriteWorldFile(command.worldFile, map)
+                             ? command.worldFile
+                         : command.pointsOutFile != nullptr &&
+                                 !WritePointsFile(command.pointsOutFile, read, map, excludedLines)
+                             ? command.pointsOutFile
+                             : nullptr;
     if (failed != nullptr) {
         std::fprintf(stderr, "ortk-fit: cannot write %s\n", failed);
         return 1;

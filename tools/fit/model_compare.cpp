@@ -91,22 +91,23 @@ Comparison CompareModels(const ControlPointArrays &points, bool stable) {
             FitFunctionForType(model)(points.XP, points.YP, points.XI, points.YI, &n, params,
                                       &count, vx.data(), vy.data(), &sdX, &sdY);
         }
-        c.rows.push_back(RowFromDiagnostics(
-            DiagnoseFit(model, points, stable ? fit.vx.data() : vx.data(),
-                        stable ? fit.vy.data() : vy.data(), stable, stable ? &fit : nullptr,
-                        points.lines)));
+        c.rows.push_back(RowFromDiagnostics(DiagnoseFit(
+            model, points, stable ? fit.vx.data() : vx.data(), stable ? fit.vy.data() : vy.data(),
+            stable, stable ? &fit : nullptr, points.lines)));
     }
     ModelRow spline;
     spline.model = kSplineModel;
     spline.m = 2 * (points.n + 3);
-    const SplineSolution solution = points.n >= 4 ? FitThinPlateSpline(points, points.lines) : SplineSolution();
+    const SplineSolution solution =
+        points.n >= 4 ? FitThinPlateSpline(points, points.lines) : SplineSolution();
     if (points.n < 4)
         spline.reason = "too few points: " + std::to_string(points.n) +
                         ", at least 4 needed (3 for the affine part, 1 to check it)";
     else if (!solution.solved)
         spline.reason = solution.error;
-    c.rows.push_back(spline.reason.empty() ? RowFromDiagnostics(DiagnoseSpline(points, solution, points.lines))
-                                           : spline);
+    c.rows.push_back(spline.reason.empty()
+                         ? RowFromDiagnostics(DiagnoseSpline(points, solution, points.lines))
+                         : spline);
     c.recommended = RecommendModel(c.rows);
     return c;
 }

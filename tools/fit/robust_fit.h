@@ -45,8 +45,8 @@ struct PointSubset {
     std::vector<long> lines;
     PointSubset(const ControlPointArrays &all, const std::vector<long> &which);
     ControlPointArrays View() const {
-        return {static_cast<long>(XI.size()), XI.data(), YI.data(), XP.data(), YP.data(),
-                lines.data()};
+        return {
+            static_cast<long>(XI.size()), XI.data(), YI.data(), XP.data(), YP.data(), lines.data()};
     }
 };
 
