@@ -99,21 +99,15 @@ at = [(rnd.uniform(min(xs), max(xs)), rnd.uniform(min(ys), max(ys))) for _ in ra
 gcps = sum((["-gcp"] + ["%.17g" % v for v in g] for g in given), [])
 out = subprocess.run(["gdaltransform", "-tps", "-output_xy"] + gcps, input="".join("%.17g %.17g\n" % tuple(p) for p in at),
                      capture_output=True, text=True, check=True).stdout.split()
-def apply(*options, points=at):
+def apply(points, *options):
     text = subprocess.run([sys.argv[3], "apply", sys.argv[1], *options], input="".join("%.17g %.17g\n" % tuple(p) for p in points),
                           capture_output=True, text=True, check=True).stdout.split()
-    return [(float(text[2 * i]), float(text[2 * i + 1])) for i in range(len(points))]
-ours = apply()
-back = apply("--inverse", points=ours)
-size = max(max(abs(g[2]), abs(g[3])) for g in given)
-worst = max(math.dist(spline(*p), (float(out[2 * i]), float(out[2 * i + 1]))) for i, p in enumerate(at))
-applied = max(math.dist(p, (float(out[2 * i]), float(out[2 * i + 1]))) for i, p in enumerate(ours))
-nodes = max(math.dist(p, g[2:4]) for p, g in zip(ours[200:], given))
-inverse = max(math.dist(p, q) for p, q in zip(back, at))
-print("fit-robust: %s: largest difference to gdaltransform -tps %.3g, of apply %.3g; apply at the nodes %.3g, "
-      "inverse %.3g" % (sys.argv[2].split("/")[-1], worst, applied, nodes, inverse))
-assert worst <= 1e-14 * size and applied <= 1e-14 * size and nodes <= 1e-14 * size, (worst, applied, nodes)
-assert inverse <= 1e-9 * max(max(abs(g[0]), abs(g[1])) for g in given), inverse
+    return list(zip(map(float, text[::2]), map(float, text[1::2])))
+ours, out, size = apply(at), list(zip(map(float, out[::2]), map(float, out[1::2]))), max(max(abs(g[2]), abs(g[3])) for g in given)
+worst, applied = max(math.dist(spline(*p), q) for p, q in zip(at, out)), max(map(math.dist, ours, out))
+nodes, inverse = max(math.dist(p, g[2:4]) for p, g in zip(ours[200:], given)), max(map(math.dist, apply(ours, "--inverse"), at))
+print("fit-robust: %s: largest difference to gdaltransform -tps %.3g, of apply %.3g; apply at the nodes %.3g, inverse %.3g" % (sys.argv[2].split("/")[-1], worst, applied, nodes, inverse))
+assert max(worst, applied, nodes) <= 1e-14 * size and inverse <= 1e-9 * max(max(abs(g[0]), abs(g[1])) for g in given), (worst, applied, nodes, inverse)
 PYEOF
 done
 

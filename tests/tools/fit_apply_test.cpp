@@ -3,6 +3,7 @@
 // at its own control points and inverted; JSON that is no fit; .points texts
 // of both headers; a written .points file read back. tests/scripts/
 // fit-apply.sh checks the world file and the files with GDAL.
+#include "tests/tools/planted_points.h"
 #include "tools/fit/fit_apply.h"
 #include "tools/fit/fit_json.h"
 #include "tools/fit/points_file.h"
@@ -106,39 +107,30 @@ TEST(FitApply, EveryModelMatchesItsPointsAndTheExactMapAndInverts) {
 // was saved from, inverts them, and starts Newton's iteration from its own
 // affine part.
 TEST(FitApply, SplineInterpolatesItsNodesAndInverts) {
-    std::mt19937 random(5);
-    std::uniform_real_distribution<double> spread(0, 500);
-    std::vector<double> c[4];
-    for (int k = 0; k < 30; ++k) { // 20 nodes, 10 new points
-        const double x = spread(random), y = spread(random);
-        double X, Y;
-        SheetMap(6, x, y, &X, &Y);
-        c[0].push_back(x), c[1].push_back(y), c[2].push_back(X), c[3].push_back(Y);
-    }
-    const ControlPointArrays points = {20, c[0].data(), c[1].data(), c[2].data(), c[3].data()};
-    const SplineSolution s = FitThinPlateSpline(points);
-    const FitDiagnostics d = DiagnoseSpline(points, s);
+    const PlantedPoints all = Plant(7, 30, 0.05, 0, 1, 1, 5, 5e5, 5e6, 5000),
+                        nodes = all.Without(20, 10); // and 10 new points
+    const SplineSolution s = FitThinPlateSpline(nodes.View());
+    const FitDiagnostics d = DiagnoseSpline(nodes.View(), s);
     const std::vector<double> p = SplineCoefficients(s.fit);
-    FitJsonInput input = {&points, &d, p.data(), &s.fit.oldFrame, &s.fit.newFrame, 0, 0};
+    const ControlPointArrays view = nodes.View();
+    FitJsonInput input = {&view, &d, p.data(), &s.fit.oldFrame, &s.fit.newFrame, 0, 0};
     input.spline = &s.fit;
     FitMap map;
     std::string error;
     ASSERT_TRUE(s.solved && ReadFitJson(JsonOf(input), &map, &error)) << error;
     TpsFit affine = s.fit;
     affine.weightX.assign(20, 0.0), affine.weightY.assign(20, 0.0);
-    for (int k = 0; k < 30; ++k) {
+    for (std::size_t k = 0; k < 30; ++k) {
+        const double xo = all.XI[k], yo = all.YI[k], *a = map.affine;
         double X, Y, Xs, Ys, Xa, Ya, x, y;
-        MapForward(map, c[0][k], c[1][k], &X, &Y);
-        EvaluateThinPlateSpline(s.fit, c[0][k], c[1][k], &Xs, &Ys);
-        EvaluateThinPlateSpline(affine, c[0][k], c[1][k], &Xa, &Ya);
-        const double *a = map.affine;
+        MapForward(map, xo, yo, &X, &Y);
+        EvaluateThinPlateSpline(s.fit, xo, yo, &Xs, &Ys);
+        EvaluateThinPlateSpline(affine, xo, yo, &Xa, &Ya);
         ASSERT_TRUE(MapInverse(map, X, Y, &x, &y, &error)) << error;
-        EXPECT_TRUE(X == Xs && Y == Ys && std::hypot(x - c[0][k], y - c[1][k]) < 1e-9 &&
-                    std::hypot(a[0] + a[1] * c[0][k] + a[2] * c[1][k] - Xa,
-                               a[3] + a[4] * c[0][k] + a[5] * c[1][k] - Ya) < 1e-6)
-            << k;
-        EXPECT_TRUE(k >= 20 || (X == c[2][k] - s.vx[k] && Y == c[3][k] - s.vy[k] &&
-                                std::hypot(X - c[2][k], Y - c[3][k]) < 1e-7))
+        EXPECT_TRUE(X == Xs && Y == Ys && std::hypot(x - xo, y - yo) < 1e-9 &&
+                    std::hypot(a[0] + a[1] * xo + a[2] * yo - Xa,
+                               a[3] + a[4] * xo + a[5] * yo - Ya) < 1e-6 &&
+                    (k >= 20 || (X == all.XP[k] - s.vx[k] && Y == all.YP[k] - s.vy[k])))
             << k;
     }
 }

@@ -13,21 +13,16 @@
 namespace {
 
 TEST(ModelCompare, RecommendsTheModelThatMadeTheData) {
-    const struct {
-        long model;
-        bool stable;
-        double x0;
-    } rows[] = {{2, false, 0},  {3, false, 0},  {1, false, 0},  {4, false, 0},  {5, false, 0},
-                {6, false, 0},  {7, false, 0},  {2, true, 5e5}, {3, true, 5e5}, {1, true, 5e5},
-                {4, true, 5e5}, {5, true, 5e5}, {6, true, 5e5}, {7, true, 5e5}};
-    for (const auto &row : rows) {
-        const PlantedPoints p = Plant(row.model, 120, 0.05, 0, 1, 1, 21, row.x0, 10 * row.x0, 2000);
-        const Comparison c = CompareModels(p.View(), row.stable);
-        ASSERT_EQ(c.rows.size(), 7u);
-        EXPECT_EQ(c.recommended, row.model) << row.model << (row.stable ? " stable" : "");
-        for (const ModelRow &r : c.rows)
-            EXPECT_TRUE(r.reason.empty() && r.looRms >= r.totalRms) << ModelName(r.model);
-    }
+    for (const bool stable : {false, true})
+        for (long model = 1; model <= 7; ++model) {
+            const double x0 = stable ? 5e5 : 0;
+            const Comparison c = CompareModels(
+                Plant(model, 120, 0.05, 0, 1, 1, 21, x0, 10 * x0, 2000).View(), stable);
+            ASSERT_EQ(c.rows.size(), 7u);
+            EXPECT_EQ(c.recommended, model) << model << (stable ? " stable" : "");
+            for (const ModelRow &r : c.rows)
+                EXPECT_TRUE(r.reason.empty() && r.looRms >= r.totalRms) << ModelName(r.model);
+        }
 }
 
 TEST(ModelCompare, TheRule) {

@@ -16,6 +16,17 @@ struct PlantedPoints {
     ControlPointArrays View() const {
         return {long(XI.size()), XI.data(), YI.data(), XP.data(), YP.data()};
     }
+    void Add(double x, double y, double X, double Y) {
+        XI.push_back(x), YI.push_back(y), XP.push_back(X), YP.push_back(Y);
+    }
+    // The points without the count of them from index k on.
+    PlantedPoints Without(long k, long count = 1) const {
+        PlantedPoints out;
+        for (long i = 0; i < long(XI.size()); ++i)
+            if (i < k || i >= k + count)
+                out.Add(XI[i], YI[i], XP[i], YP[i]);
+        return out;
+    }
 };
 
 // n points over a square of side span at (x0, y0), mapped by a rotation and
@@ -50,8 +61,7 @@ inline PlantedPoints Plant(long model, long n, double sigma, double share = 0, d
             X += c * std::sin(3 * a) * std::cos(2 * b), Y += c * std::cos(4 * a + b);
         const double ex = sigma > 0 ? sigma * noise(random) : 0,
                      ey = sigma > 0 ? sigma * noise(random) : 0;
-        p.XI.push_back(x0 + u), p.YI.push_back(y0 + v);
-        p.XP.push_back(x0 + 120 + X + ex), p.YP.push_back(y0 - 80 + Y + ey);
+        p.Add(x0 + u, y0 + v, x0 + 120 + X + ex, y0 - 80 + Y + ey);
     }
     const double unitLength = sigma > 0 ? sigma : 0.01;
     while (long(p.blunders.size()) < std::lround(share * n)) {

@@ -12,13 +12,6 @@
 
 namespace {
 
-PlantedPoints Without(const PlantedPoints &p, std::size_t k) {
-    PlantedPoints out = p;
-    for (std::vector<double> *column : {&out.XI, &out.YI, &out.XP, &out.YP})
-        column->erase(column->begin() + long(k));
-    return out;
-}
-
 TEST(ThinPlateSpline, InterpolatesReproducesAffineAndLeavesOneOutExactly) {
     const struct {
         long model, n;
@@ -39,14 +32,14 @@ TEST(ThinPlateSpline, InterpolatesReproducesAffineAndLeavesOneOutExactly) {
             // leave-one-out residual.
             double X, Y, lx, ly;
             EvaluateThinPlateSpline(s.fit, p.XI[k], p.YI[k], &X, &Y);
-            const SplineSolution rest = FitThinPlateSpline(Without(p, k).View());
+            const SplineSolution rest = FitThinPlateSpline(p.Without(long(k)).View());
             EvaluateThinPlateSpline(rest.fit, p.XI[k], p.YI[k], &lx, &ly);
             EXPECT_TRUE(std::fabs(X - p.XP[k]) < tolerance && std::fabs(Y - p.YP[k]) < tolerance &&
                         std::fabs(s.vx[k]) < tolerance)
                 << row.n << " node " << k;
-            EXPECT_NEAR(s.looVx[k], p.XP[k] - lx, 1e-7 * (1 + std::fabs(s.looVx[k])))
-                << row.n << " " << k;
-            EXPECT_NEAR(s.looVy[k], p.YP[k] - ly, 1e-7 * (1 + std::fabs(s.looVy[k])))
+            EXPECT_TRUE(
+                std::fabs(s.looVx[k] - (p.XP[k] - lx)) <= 1e-7 * (1 + std::fabs(s.looVx[k])) &&
+                std::fabs(s.looVy[k] - (p.YP[k] - ly)) <= 1e-7 * (1 + std::fabs(s.looVy[k])))
                 << row.n << " " << k;
         }
         EXPECT_EQ(SplineCoefficients(s.fit).size(), std::size_t(2 * (row.n + 3)));
