@@ -20,21 +20,6 @@
 
 namespace {
 
-// The exact map of the model's own kind from a sheet in millimetres to UTM.
-void SheetMap(long model, double x, double y, double *X, double *Y) {
-    const double a = x / 500, b = y / 500, w = model == 1 ? 1 + 0.02 * a - 0.03 * b : 1.0;
-    double du = 24.9 * x - 0.5 * y, dv = 0.5 * x + 24.9 * y;
-    if (model == 3 || model == 4 || model == 6)
-        du -= 0.2 * y, dv += 0.3 * y;
-    if (model == 4 || model == 6)
-        du += 90 * a * a - 60 * b * b + 30 * a * b, dv += -45 * a * a + 75 * b * b;
-    if (model == 6)
-        du += 40 * a * a * a + 50 * a * b * b, dv += -20 * a * a * b + 60 * b * b * b;
-    if (model == 5)
-        du += 90 * (a * a - b * b) - 120 * a * b, dv += 60 * (a * a - b * b) + 180 * a * b;
-    *X = 402000 + du / w, *Y = 5312000 + dv / w;
-}
-
 std::string JsonOf(const FitJsonInput &input) {
     std::FILE *file = std::tmpfile();
     std::string text(WriteFitJson(file, input) ? std::ftell(file) : 0, '\0');
@@ -50,18 +35,11 @@ std::string JsonOf(const FitJsonInput &input) {
 // and the exact map elsewhere (as far as the fit's rounding allows); the
 // inverse of a point maps back onto it.
 TEST(FitApply, EveryModelMatchesItsPointsAndTheExactMapAndInverts) {
-    std::mt19937 random(3);
-    std::uniform_real_distribution<double> spread(0, 500);
     for (long model = 1; model <= 6; ++model)
         for (const bool stable : {false, true}) {
             SCOPED_TRACE(std::to_string(model) + (stable ? " stable" : ""));
-            std::vector<double> c[4];
-            for (int k = 0; k < 68; ++k) { // 28 to fit, 40 to check
-                const double x = spread(random), y = spread(random);
-                double X, Y;
-                SheetMap(model, x, y, &X, &Y);
-                c[0].push_back(x), c[1].push_back(y), c[2].push_back(X), c[3].push_back(Y);
-            }
+            const PlantedPoints all = Plant(model, 68, 0, 0, 1, 1, 3, 0, 0, 500); // 28 fit, 40 not
+            const std::vector<double> c[4] = {all.XI, all.YI, all.XP, all.YP};
             ControlPointArrays points = {28, c[0].data(), c[1].data(), c[2].data(), c[3].data()};
             StableFit s;
             FitStable(model, points, &s);
