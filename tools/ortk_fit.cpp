@@ -110,7 +110,8 @@ const char *const kFilesUsage =
     "                  B, E, C, F one a line (%.17g), C, F the map position of\n"
     "                  the centre of the top-left pixel.\n"
     "--points-out FILE writes the points as a .points file with their residuals\n"
-    "                  (dX, dY observed minus computed, residual their length).\n"
+    "                  (dX, dY observed minus computed, residual their length);\n"
+    "                  the rows --robust excluded get enable 0.\n"
     "\n";
 
 void PrintUsage(std::FILE *out) {
