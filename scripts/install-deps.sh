@@ -17,7 +17,7 @@ packages=(cmake make g++ clang clang-format python3 python3-numpy
   # rsvg-convert renders the residual map of ortk-fit in its test.
   librsvg2-bin
   # ortk-fit reads its JSON with nlohmann-json; GDAL's gdaltransform checks the
-  # world files and inverses that ortk-fit writes and computes.
+  # world files, inverses and thin-plate spline of ortk-fit.
   nlohmann-json3-dev gdal-bin
   # The release package: its reference page and the MSVC import libraries.
   pandoc llvm lld

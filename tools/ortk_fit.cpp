@@ -5,7 +5,10 @@
 #include "res/resource.h"
 #include "tools/fit/fit_apply.h"
 #include "tools/fit/fit_command.h"
+#include "tools/fit/model_compare.h"
+#include "tools/fit/plain_fit.h"
 #include "tools/fit/points_file.h"
+#include "tools/fit/thin_plate_spline.h"
 #include "tools/fit/world_file.h"
 #include "transform/fit_entry.h"
 
@@ -17,8 +20,10 @@
 namespace {
 
 const char *const kUsage =
-    "usage: ortk-fit CPFILE --model MODEL [--report FILE] [--stable] [--diagnose]\n"
-    "                [--json FILE|-] [--plot FILE.svg]\n"
+    "usage: ortk-fit CPFILE --model MODEL [--report FILE] [--stable] [--robust]\n"
+    "                [--diagnose] [--json FILE|-] [--plot FILE.svg]\n"
+    "                [--world FILE] [--points-out FILE]\n"
+    "       ortk-fit CPFILE --compare [--stable] [--json FILE|-]\n"
     "\n"
     "Fits a plane coordinate transformation to the control points in CPFILE by\n"
     "unweighted least squares. Each line of CPFILE holds one point: x_old y_old\n"
@@ -32,11 +37,14 @@ const char *const kUsage =
     "  poly2       4  12 coefficients (second-order polynomial)\n"
     "  conformal2  5   6 coefficients (second-order conformal)\n"
     "  poly3       6  20 coefficients (third-order polynomial)\n"
+    "  tps         7  2(N + 3) coefficients (thin-plate spline through every point)\n"
     "\n"
     "Prints paramCount=m, then p1= ... pm=, sdX= and sdY=, one a line (%.17g).\n"
     "--report FILE also writes the residuals report, numbers in the locale's\n"
     "format. On failure the reason goes to standard error and the exit status\n"
-    "is 1 (2 for a usage error).\n"
+    "is 1 (2 for a usage error). Warnings go to standard error on every fit:\n"
+    "the normal equations losing more than 8 of 16 digits (naming --stable),\n"
+    "fewer points than coefficients, no redundancy.\n"
     "\n"
     "--stable fits the same model on normalised coordinates, solved by\n"
     "orthogonal (Householder) transformations instead of normal equations:\n"
@@ -63,7 +71,31 @@ const char *const kUsage =
     "--json FILE writes all of it as JSON; FILE - writes it to standard output,\n"
     "            in place of the lines above.\n"
     "--plot FILE writes the residual map (SVG): the points at their old\n"
-    "            coordinates, residual arrows exaggerated, flagged lines named.\n";
+    "            coordinates, residual arrows exaggerated, flagged lines named.\n"
+    "\n"
+    "--robust    finds gross blunders, leaves them out and fits the rest: a\n"
+    "            minimal-sample consensus (least median of squares, fixed seed),\n"
+    "            least-squares refits with a robust scale, then data snooping by\n"
+    "            studentised residual: above 3 (more above 405 points) goes\n"
+    "            out, within it comes back.\n"
+    "            The fit printed is the ordinary one of the points kept; the\n"
+    "            excluded lines follow on excluded_lines= (comma-separated), on\n"
+    "            standard error, in the JSON (excluded_lines, excluded) and on\n"
+    "            the map (grey crosses). No consensus, or too few points for a\n"
+    "            sample: a message and exit status 1.\n"
+    "--compare   fits every model to the points (the six by the documented fit,\n"
+    "            or with --stable the stable one, and tps) and prints one row\n"
+    "            each: m, redundancy, total_rms, mean_error, loo_rms (sqrt of the\n"
+    "            sum of squared leave-one-out residuals over N), condition,\n"
+    "            digits_lost, flagged lines; then the recommended model: the one\n"
+    "            with the fewest coefficients whose loo_rms is within 5 % of the\n"
+    "            lowest. --json writes {\"models\": [...], \"recommended\": NAME}.\n"
+    "--model tps the thin-plate spline (r^2 ln r^2 and an affine part) in the\n"
+    "            frame of --stable; its residuals are zero, its leave-one-out\n"
+    "            residuals (exact, from the inverse of the interpolation matrix)\n"
+    "            are its check. Prints the frame, then p1 ... p6 (the affine part\n"
+    "            in the order of the affine model), then the weights of each\n"
+    "            point, x and y. At most 2000 points.\n";
 
 // The georeferencer's files, and the fit put to use.
 const char *const kFilesUsage =
@@ -78,7 +110,8 @@ const char *const kFilesUsage =
     "                  B, E, C, F one a line (%.17g), C, F the map position of\n"
     "                  the centre of the top-left pixel.\n"
     "--points-out FILE writes the points as a .points file with their residuals\n"
-    "                  (dX, dY observed minus computed, residual their length).\n"
+    "                  (dX, dY observed minus computed, residual their length);\n"
+    "                  the rows --robust excluded get enable 0.\n"
     "\n";
 
 void PrintUsage(std::FILE *out) {
@@ -93,8 +126,9 @@ void PrintLibraryText(const std::string &text) {
 }
 
 long ModelCode(const char *name) {
-    const char *names[6] = {"projective", "similarity", "affine", "poly2", "conformal2", "poly3"};
-    for (long i = 0; i < 6; ++i)
+    const char *names[7] = {"projective", "similarity", "affine", "poly2",
+                            "conformal2", "poly3",      "tps"};
+    for (long i = 0; i < 7; ++i)
         if (std::strcmp(name, names[i]) == 0 ||
             (name[0] == static_cast<char>('1' + i) && name[1] == '\0'))
             return i + 1;
@@ -131,6 +165,7 @@ int main(int argc, char **argv) {
     const char *pointsFile = nullptr;
     const char *reportFile = nullptr;
     long model = 0;
+    bool compare = false;
     FitCommand checked;
     for (int i = 1; i < argc; ++i) {
         const char *arg = argv[i];
@@ -148,6 +183,10 @@ int main(int argc, char **argv) {
             reportFile = argv[++i];
         } else if (std::strcmp(arg, "--stable") == 0) {
             checked.stable = true;
+        } else if (std::strcmp(arg, "--robust") == 0) {
+            checked.robust = true;
+        } else if (std::strcmp(arg, "--compare") == 0) {
+            compare = true;
         } else if (std::strcmp(arg, "--diagnose") == 0) {
             checked.diagnose = true;
         } else if (std::strcmp(arg, "--json") == 0 && i + 1 < argc) {
@@ -165,7 +204,14 @@ int main(int argc, char **argv) {
             return 2;
         }
     }
-    if (pointsFile == nullptr || model == 0) {
+    if (compare && (model != 0 || reportFile != nullptr || checked.robust || checked.diagnose ||
+                    checked.plotFile != nullptr || checked.worldFile != nullptr ||
+                    checked.pointsOutFile != nullptr)) {
+        std::fputs("ortk-fit: --compare fits every model: it takes only --stable and --json\n",
+                   stderr);
+        return 2;
+    }
+    if (pointsFile == nullptr || (model == 0 && !compare)) {
         PrintUsage(stderr);
         return 2;
     }
@@ -177,28 +223,19 @@ int main(int argc, char **argv) {
         return 2;
     }
     std::setlocale(LC_NUMERIC, "C");
+    if (compare)
+        return RunCompareCommand(pointsFile, checked.stable, checked.jsonFile);
     const ReportLocale locale = reportFile != nullptr
                                     ? ReportLocale{EnterUserLocale, LeaveUserLocale}
                                     : ReportLocale{StayInLocale, StayInLocale};
-    if (checked.stable || checked.diagnose || checked.jsonFile != nullptr ||
+    if (checked.stable || checked.robust || checked.diagnose || checked.jsonFile != nullptr ||
         checked.plotFile != nullptr || checked.worldFile != nullptr ||
-        checked.pointsOutFile != nullptr || IsPointsFile(pointsFile)) {
+        checked.pointsOutFile != nullptr || model == kSplineModel || IsPointsFile(pointsFile)) {
         checked.pointsFile = pointsFile;
         checked.model = model;
         checked.reportFile = reportFile;
         checked.locale = locale;
         return RunFitCommand(checked);
     }
-    long paramCount = 0;
-    double params[21];
-    FitDeviations deviations = {0.0, 0.0};
-    const long result = RunTransformFit(pointsFile, model, &paramCount, params, reportFile, true,
-                                        locale, &deviations);
-    if (result == 0)
-        return 1;
-    std::printf("paramCount=%ld\n", paramCount);
-    for (long i = 0; i < paramCount; ++i)
-        std::printf("p%ld=%.17g\n", i + 1, params[i]);
-    std::printf("sdX=%.17g\nsdY=%.17g\n", deviations.sdX, deviations.sdY);
-    return 0;
+    return RunPlainFit(pointsFile, model, reportFile, locale);
 }

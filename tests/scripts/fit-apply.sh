@@ -54,6 +54,13 @@ done
   fail "--points-out does not read back as the same fit"
 [ "$(wc -l <out.points)" -eq 13 ] && [ "$(awk -F, '$5 == "0" && $6 > 899' out.points | wc -l)" -eq 2 ] ||
   fail "--points-out lost the disabled rows or their residuals"
+# The mistyped rows enabled: --robust names them by the file's lines, and its
+# --points-out disables them again.
+sed 's/,0,0,0,0$/,1,0,0,0/' new.points >all.points
+"$fit" all.points --model affine --robust --points-out robust.points >robust.out 2>/dev/null
+[ "$(tail -1 robust.out)" = excluded_lines=6,11 ] && head -n -1 robust.out | cmp -s plain.out - &&
+  "$fit" robust.points --model affine | cmp -s plain.out - && cut -d, -f5 robust.points | cmp -s - <(cut -d, -f5 new.points) ||
+  fail "--robust --points-out: not the enabled rows' fit, or other rows disabled"
 cut -f1,2 "$root/examples/sheet-to-utm33.txt" >sheet.txt
 for model in projective similarity affine poly2 conformal2 poly3; do
   for run in "$model" "$model --stable"; do

@@ -3,6 +3,7 @@
 // at its own control points and inverted; JSON that is no fit; .points texts
 // of both headers; a written .points file read back. tests/scripts/
 // fit-apply.sh checks the world file and the files with GDAL.
+#include "tests/tools/planted_points.h"
 #include "tools/fit/fit_apply.h"
 #include "tools/fit/fit_json.h"
 #include "tools/fit/points_file.h"
@@ -19,21 +20,6 @@
 
 namespace {
 
-// The exact map of the model's own kind from a sheet in millimetres to UTM.
-void SheetMap(long model, double x, double y, double *X, double *Y) {
-    const double a = x / 500, b = y / 500, w = model == 1 ? 1 + 0.02 * a - 0.03 * b : 1.0;
-    double du = 24.9 * x - 0.5 * y, dv = 0.5 * x + 24.9 * y;
-    if (model == 3 || model == 4 || model == 6)
-        du -= 0.2 * y, dv += 0.3 * y;
-    if (model == 4 || model == 6)
-        du += 90 * a * a - 60 * b * b + 30 * a * b, dv += -45 * a * a + 75 * b * b;
-    if (model == 6)
-        du += 40 * a * a * a + 50 * a * b * b, dv += -20 * a * a * b + 60 * b * b * b;
-    if (model == 5)
-        du += 90 * (a * a - b * b) - 120 * a * b, dv += 60 * (a * a - b * b) + 180 * a * b;
-    *X = 402000 + du / w, *Y = 5312000 + dv / w;
-}
-
 std::string JsonOf(const FitJsonInput &input) {
     std::FILE *file = std::tmpfile();
     std::string text(WriteFitJson(file, input) ? std::ftell(file) : 0, '\0');
@@ -49,18 +35,11 @@ std::string JsonOf(const FitJsonInput &input) {
 // and the exact map elsewhere (as far as the fit's rounding allows); the
 // inverse of a point maps back onto it.
 TEST(FitApply, EveryModelMatchesItsPointsAndTheExactMapAndInverts) {
-    std::mt19937 random(3);
-    std::uniform_real_distribution<double> spread(0, 500);
     for (long model = 1; model <= 6; ++model)
         for (const bool stable : {false, true}) {
             SCOPED_TRACE(std::to_string(model) + (stable ? " stable" : ""));
-            std::vector<double> c[4];
-            for (int k = 0; k < 68; ++k) { // 28 to fit, 40 to check
-                const double x = spread(random), y = spread(random);
-                double X, Y;
-                SheetMap(model, x, y, &X, &Y);
-                c[0].push_back(x), c[1].push_back(y), c[2].push_back(X), c[3].push_back(Y);
-            }
+            const PlantedPoints all = Plant(model, 68, 0, 0, 1, 1, 3, 0, 0, 500); // 28 fit, 40 not
+            const std::vector<double> c[4] = {all.XI, all.YI, all.XP, all.YP};
             ControlPointArrays points = {28, c[0].data(), c[1].data(), c[2].data(), c[3].data()};
             StableFit s;
             FitStable(model, points, &s);
@@ -101,6 +80,39 @@ TEST(FitApply, EveryModelMatchesItsPointsAndTheExactMapAndInverts) {
         }
 }
 
+// A spline read back from its JSON passes through its nodes (observed less
+// the rounding residual the JSON states), maps new points as the spline it
+// was saved from, inverts them, and starts Newton's iteration from its own
+// affine part.
+TEST(FitApply, SplineInterpolatesItsNodesAndInverts) {
+    const PlantedPoints all = Plant(7, 30, 0.05, 0, 1, 1, 5, 5e5, 5e6, 5000),
+                        nodes = all.Without(20, 10); // and 10 new points
+    const SplineSolution s = FitThinPlateSpline(nodes.View());
+    const FitDiagnostics d = DiagnoseSpline(nodes.View(), s);
+    const std::vector<double> p = SplineCoefficients(s.fit);
+    const ControlPointArrays view = nodes.View();
+    FitJsonInput input = {&view, &d, p.data(), &s.fit.oldFrame, &s.fit.newFrame, 0, 0};
+    input.spline = &s.fit;
+    FitMap map;
+    std::string error;
+    ASSERT_TRUE(s.solved && ReadFitJson(JsonOf(input), &map, &error)) << error;
+    TpsFit affine = s.fit;
+    affine.weightX.assign(20, 0.0), affine.weightY.assign(20, 0.0);
+    for (std::size_t k = 0; k < 30; ++k) {
+        const double xo = all.XI[k], yo = all.YI[k], *a = map.affine;
+        double X, Y, Xs, Ys, Xa, Ya, x, y;
+        MapForward(map, xo, yo, &X, &Y);
+        EvaluateThinPlateSpline(s.fit, xo, yo, &Xs, &Ys);
+        EvaluateThinPlateSpline(affine, xo, yo, &Xa, &Ya);
+        ASSERT_TRUE(MapInverse(map, X, Y, &x, &y, &error)) << error;
+        EXPECT_TRUE(X == Xs && Y == Ys && std::hypot(x - xo, y - yo) < 1e-9 &&
+                    std::hypot(a[0] + a[1] * xo + a[2] * yo - Xa,
+                               a[3] + a[4] * xo + a[5] * yo - Ya) < 1e-6 &&
+                    (k >= 20 || (X == all.XP[k] - s.vx[k] && Y == all.YP[k] - s.vy[k])))
+            << k;
+    }
+}
+
 // Where Newton's iteration has no point to find, or finds it beyond a fold,
 // the inverse fails and says why.
 TEST(FitApply, InverseFailsOutsideTheOneToOneArea) {
@@ -131,11 +143,21 @@ TEST(FitApply, InverseFailsOutsideTheOneToOneArea) {
 
 TEST(FitApply, RejectsJsonThatIsNoFit) {
     const char *const affine = R"("model":"affine","coefficients":[1,2,3,4,5,6])";
+    const std::string spline = R"({"model":"tps","normalisation":{"centre_x":0,"centre_y":0,)"
+                               R"("scale":1,"new_centre_x":0,"new_centre_y":0,"new_scale":1})",
+                      nodes = R"(,"spline":{"affine_x":[0,1,0],"affine_y":[0,0,1],)"
+                              R"("nodes":[[0,0,1,1],)";
     const struct {
         std::string text, reason;
     } rows[] = {{"{\"model\":\"affine\",", "not JSON"},
                 {"[1, 2]", "names no model"},
-                {R"({"model":"tps"})", "unknown model \"tps\""},
+                {R"({"model":"tps"})", "normalisation's centre_x"},
+                {R"({"model":"tpz"})", "unknown model \"tpz\""},
+                {spline + "}", "without its spline block"},
+                {spline + R"(,"spline":{"affine_x":[0,1],"affine_y":[0,0,1]}})", "affine_x is not"},
+                {spline + nodes + "[1,2,3]]}}", "node 2 is not 4 numbers"},
+                {spline + nodes + R"([1,2,3,4]]},"m":12})", "does not match"},
+                {spline + nodes + R"([1,2,3,4]]},"m":10})", ""},
                 {R"({"model":"poly2","coefficients":[1,2,3,4,5,6]})", "the 12 coefficients"},
                 {R"({"model":"affine","coefficients":[1,2,3,null,5,6]})", "p4 is undefined"},
                 {std::string("{") + affine + R"(,"type":2})", "does not match"},

@@ -3,6 +3,7 @@
 // refits, planted blunders found by their line and none on clean data, the
 // normalisation, rank, condition, redundancy and warnings.
 // tests/scripts/fit-outputs.sh checks the tool's printout, JSON and map.
+#include "tests/tools/planted_points.h"
 #include "tools/fit/fit_diagnostics.h"
 #include "transform/models.h"
 
@@ -13,49 +14,7 @@
 
 namespace {
 
-struct Points {
-    std::vector<double> XI, YI, XP, YP;
-    ControlPointArrays View() const {
-        return {long(XI.size()), XI.data(), YI.data(), XP.data(), YP.data()};
-    }
-    void Add(double x, double y, double X, double Y) {
-        XI.push_back(x), YI.push_back(y), XP.push_back(X), YP.push_back(Y);
-    }
-    Points Without(long k, long count = 1) const {
-        Points out;
-        for (long i = 0; i < long(XI.size()); ++i)
-            if (i < k || i >= k + count)
-                out.Add(XI[i], YI[i], XP[i], YP[i]);
-        return out;
-    }
-};
-
-// n random points (fixed by seed) of a sheet around (x0, 10 x0), mapped by a
-// shift, a rotation and a distortion of the model's own kind, plus noise.
-Points Mapped(long model, long n, double x0, double half, double sigma = 0, unsigned seed = 7) {
-    std::mt19937 random(seed);
-    std::uniform_real_distribution<double> spread(-half, half);
-    std::normal_distribution<double> noise(0.0, 1.0);
-    Points set;
-    for (long k = 0; k < n; ++k) {
-        const double u = spread(random), v = spread(random), a = u / 1e3, b = v / 1e3;
-        const double aa = a * a, bb = b * b, ab = a * b, w = 1 + 4e-4 * a - 3e-4 * b;
-        double du = 0.9998 * u - 0.0021 * v, dv = 0.0021 * u + 0.9998 * v;
-        if (model == 1)
-            du /= w, dv /= w;
-        if (model == 3 || model == 4 || model == 6)
-            du -= 4e-4 * v, dv += 5e-4 * v;
-        if (model == 4 || model == 6)
-            du += 0.3 * aa - 0.2 * bb + 0.1 * ab, dv += -0.15 * aa + 0.25 * bb + 0.05 * ab;
-        if (model == 6)
-            du += 0.02 * aa * a + 0.03 * a * bb, dv += -0.01 * aa * a + 0.03 * bb * b;
-        if (model == 5)
-            du += 0.3 * (aa - bb) - 0.4 * ab, dv += 0.2 * (aa - bb) + 0.6 * ab;
-        const double ex = sigma * noise(random), ey = sigma * noise(random);
-        set.Add(x0 + u, 10 * x0 + v, x0 + 120 + du + ex, 10 * x0 - 80 + dv + ey);
-    }
-    return set;
-}
+using Points = PlantedPoints;
 
 double Rms(const std::vector<double> &vx, const std::vector<double> &vy) {
     double sum = 0.0;
@@ -88,8 +47,9 @@ struct Fitted {
 // hold, both fits give the same residuals and standard deviations.
 TEST(StableFit, RecoversExactUtmPointsAndAgreesWhereTheNormalEquationsHold) {
     for (long model = 1; model <= 6; ++model) {
-        const Points set = Mapped(model, 41, 510000.0, 5000.0);
-        const Fitted f(model, set.Without(40), true), g(model, Mapped(model, 12, 0, 99, 0.5), true);
+        const Points set = Plant(model, 41, 0, 0, 1, 1, 7, 510000.0, 5100000.0, 10000.0);
+        const Fitted f(model, set.Without(40), true),
+            g(model, Plant(model, 12, 0.5, 0, 1, 1, 7, 0, 0, 198), true);
         double v[2], worst = std::fabs(g.s.sdX - g.sdX) + std::fabs(g.s.sdY - g.sdY);
         ComputeResiduals(f.s.system, set.Without(0, 40).View(), f.s.params, v, v + 1);
         EXPECT_TRUE(Rms(f.s.vx, f.s.vy) < 1e-6 && Rms(f.vx, f.vy) >= 1e-6 &&
@@ -125,7 +85,7 @@ TEST(FitDiagnostics, LeaveOneOutMatchesRefitsAndOnlyAPlantedBlunderIsFlagged) {
     for (const auto &row : rows) {
         for (const bool clean : {false, true}) {
             const long model = long(row[0]), n = long(row[2]), line = clean ? 0 : long(row[6]);
-            Points set = Mapped(model, n, row[3], row[4], row[5], 11);
+            Points set = Plant(model, n, row[5], 0, 1, 1, 11, row[3], 10 * row[3], 2 * row[4]);
             if (line > 0)
                 set.XP[line - 1] += row[7], set.YP[line - 1] += row[8];
             const Fitted full(model, set, row[1] != 0);
@@ -159,7 +119,10 @@ TEST(FitDiagnostics, LeaveOneOutMatchesRefitsAndOnlyAPlantedBlunderIsFlagged) {
 // redundancy, the mean error beside the Total RMS, and the warnings they call
 // for; a fit of points on a line still passes through them.
 TEST(FitDiagnostics, RankConditionRedundancyAndWarnings) {
-    Points sets[3] = {{}, {}, Mapped(3, 20, 510000, 5000, 0.05)}; // a unit square, a line, UTM
+    Points sets[3] = {
+        {},
+        {},
+        Plant(3, 20, 0.05, 0, 1, 1, 7, 510000, 5100000, 10000)}; // a unit square, a line, UTM
     for (int k = 0; k < 6; ++k) {
         sets[0].Add(k % 2, k / 2 % 2, 1 + k % 2, 1 + k / 2 % 2);
         sets[1].Add(k, 2.0 * k, 100.0 + 3.0 * k, 50.0 - k);

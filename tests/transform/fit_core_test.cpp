@@ -343,10 +343,7 @@ TEST(RunTransformFit, FailuresShowTheirMessagesAndLeaveTheOutputsAsTheyWere) {
                     g_leave == g_enter);
         EXPECT_TRUE(count == (fitted ? 6 : -7) && (params[2] == -1.0) != fitted);
     }
-}
-
-// Without a model the coefficients are the preset count of zeros.
-TEST(RunTransformFit, WithoutAModelGivesThePresetCountOfZeros) {
+    // Without a model the coefficients are the preset count of zeros.
     long count = 3;
     double params[4] = {-1, -1, -1, -1};
     EXPECT_TRUE(RunTransformFit(WriteTempFile("p7.txt", kAffineSix).c_str(), 7, &count, params,

@@ -158,29 +158,58 @@ bool ReadNumber(const Json &object, const char *key, double *value) {
 // The coordinates of the fit's points, kept as they are parsed: the objects
 // themselves are dropped, since a fit of a million points would take
 // gigabytes as a tree.
+// Only the points of the fit count, not those --robust excluded.
 struct FitCoordinates {
     std::vector<double> values[4]; // x_old, y_old, x_new, y_new
+    bool inPoints = false;
     bool Keep(int depth, Json::parse_event_t event, Json &parsed) {
+        if (depth == 1 && event == Json::parse_event_t::key)
+            inPoints = parsed == "points";
         if (depth != 2 || event != Json::parse_event_t::object_end || !parsed.contains("x_old"))
             return true;
         double xyXY[4];
-        if (ReadNumber(parsed, "x_old", &xyXY[0]) && ReadNumber(parsed, "y_old", &xyXY[1]) &&
-            ReadNumber(parsed, "x_new", &xyXY[2]) && ReadNumber(parsed, "y_new", &xyXY[3]))
+        if (inPoints && ReadNumber(parsed, "x_old", &xyXY[0]) &&
+            ReadNumber(parsed, "y_old", &xyXY[1]) && ReadNumber(parsed, "x_new", &xyXY[2]) &&
+            ReadNumber(parsed, "y_new", &xyXY[3]))
             for (int i = 0; i < 4; ++i)
                 values[i].push_back(xyXY[i]);
         return false;
     }
 };
 
+// The frames of a normalised fit: false with the reason when one is missing.
+bool ReadFrames(const Json &fit, Normalisation frames[2], std::string *error) {
+    const auto n = fit.find("normalisation");
+    const char *keys[6] = {"centre_x",     "centre_y",     "scale",
+                           "new_centre_x", "new_centre_y", "new_scale"};
+    double *values[6] = {&frames[0].centre_x, &frames[0].centre_y, &frames[0].scale,
+                         &frames[1].centre_x, &frames[1].centre_y, &frames[1].scale};
+    for (int i = 0; i < 6; ++i)
+        if (n == fit.end() || !n->is_object() || !ReadNumber(*n, keys[i], values[i]))
+            return Fail(error,
+                        std::string("a normalised fit without the normalisation's ") + keys[i]);
+    if (!(frames[0].scale > 0.0 && frames[1].scale > 0.0))
+        return Fail(error, "a normalisation scale is not positive");
+    return true;
+}
+
+// The type and m a fit states, where it states them, must be the model's.
+bool CheckTypeAndM(const Json &fit, long model, long m, const std::string &name,
+                   std::string *error) {
+    double value = 0.0;
+    if ((fit.contains("type") && !(ReadNumber(fit, "type", &value) && value == model)) ||
+        (fit.contains("m") && !(ReadNumber(fit, "m", &value) && value == m)))
+        return Fail(error, "its type or m does not match the model " + name);
+    return true;
+}
+
 // A fit of one of the six models: its coefficients, the frames of a stable
 // fit, and the points, whose spread sets the scale of the inverse.
 bool ReadCoefficientModel(const Json &fit, const FitCoordinates &c, long model, FitMap *map,
                           std::string *error) {
     const long m = CoefficientCount(model);
-    double value = 0.0;
-    if ((fit.contains("type") && !(ReadNumber(fit, "type", &value) && value == model)) ||
-        (fit.contains("m") && !(ReadNumber(fit, "m", &value) && value == m)))
-        return Fail(error, "its type or m does not match the model " + map->model);
+    if (!CheckTypeAndM(fit, model, m, map->model, error))
+        return false;
     const auto coefficients = fit.find("coefficients");
     if (coefficients == fit.end() || !coefficients->is_array() ||
         coefficients->size() != static_cast<std::size_t>(m))
@@ -198,23 +227,53 @@ bool ReadCoefficientModel(const Json &fit, const FitCoordinates &c, long model, 
         return Fail(error, "its stable is not true or false");
     Normalisation frames[2];
     const bool normalised = stable != fit.end() && stable->get<bool>();
-    if (normalised) {
-        const auto n = fit.find("normalisation");
-        const char *keys[6] = {"centre_x",     "centre_y",     "scale",
-                               "new_centre_x", "new_centre_y", "new_scale"};
-        double *values[6] = {&frames[0].centre_x, &frames[0].centre_y, &frames[0].scale,
-                             &frames[1].centre_x, &frames[1].centre_y, &frames[1].scale};
-        for (int i = 0; i < 6; ++i)
-            if (n == fit.end() || !n->is_object() || !ReadNumber(*n, keys[i], values[i]))
-                return Fail(error,
-                            std::string("a stable fit without the normalisation's ") + keys[i]);
-        if (!(frames[0].scale > 0.0 && frames[1].scale > 0.0))
-            return Fail(error, "a normalisation scale is not positive");
-    }
+    if (normalised && !ReadFrames(fit, frames, error))
+        return false;
     const ControlPointArrays spread = {static_cast<long>(c.values[0].size()), c.values[0].data(),
                                        c.values[1].data(), c.values[2].data(), c.values[3].data()};
     *map = MakeFitMap(model, params, normalised ? &frames[0] : nullptr,
                       normalised ? &frames[1] : nullptr, &spread);
+    return true;
+}
+
+// A spline: its frames and the block that holds its affine part and nodes.
+bool ReadSplineModel(const Json &fit, FitMap *map, std::string *error) {
+    TpsFit f;
+    Normalisation frames[2];
+    if (!ReadFrames(fit, frames, error))
+        return false;
+    f.oldFrame = frames[0];
+    f.newFrame = frames[1];
+    const auto block = fit.find("spline");
+    if (block == fit.end() || !block->is_object())
+        return Fail(error, "a spline without its spline block");
+    const char *parts[2] = {"affine_x", "affine_y"};
+    double *affine[2] = {f.affineX, f.affineY};
+    for (int i = 0; i < 2; ++i) {
+        const auto found = block->find(parts[i]);
+        if (found == block->end() || !found->is_array() || found->size() != 3 ||
+            !IsNumber((*found)[0]) || !IsNumber((*found)[1]) || !IsNumber((*found)[2]))
+            return Fail(error, std::string("the spline's ") + parts[i] + " is not 3 numbers");
+        for (int j = 0; j < 3; ++j)
+            affine[i][j] = (*found)[j].get<double>();
+    }
+    const auto nodes = block->find("nodes");
+    if (nodes == block->end() || !nodes->is_array() || nodes->empty())
+        return Fail(error, "a spline without nodes");
+    std::vector<double> *columns[4] = {&f.nodeX, &f.nodeY, &f.weightX, &f.weightY};
+    for (std::size_t j = 0; j < nodes->size(); ++j) {
+        const Json &node = (*nodes)[j];
+        if (!node.is_array() || node.size() != 4 || !IsNumber(node[0]) || !IsNumber(node[1]) ||
+            !IsNumber(node[2]) || !IsNumber(node[3]))
+            return Fail(error, "spline node " + std::to_string(j + 1) +
+                                   " is not 4 numbers (x, y and the two weights)");
+        for (int i = 0; i < 4; ++i)
+            columns[i]->push_back(node[i].get<double>());
+    }
+    const long n = static_cast<long>(nodes->size());
+    if (!CheckTypeAndM(fit, kSplineModel, 2 * (n + 3), map->model, error))
+        return false;
+    *map = MakeSplineMap(f);
     return true;
 }
 
@@ -226,6 +285,8 @@ bool ReadModelFields(const Json &fit, const FitCoordinates &points, const std::s
     for (long model = 1; model <= 6; ++model)
         if (name == ModelName(model))
             return ReadCoefficientModel(fit, points, model, map, error);
+    if (name == ModelName(kSplineModel))
+        return ReadSplineModel(fit, map, error);
     return Fail(error, "it names the unknown model \"" + name + "\"");
 }
 
@@ -299,6 +360,33 @@ FitMap MakeFitMap(long model, const double *params, const Normalisation *oldFram
         map.oldSpread = NormaliseCoordinates(points->n, points->XI, points->YI).scale;
         map.newSpread = NormaliseCoordinates(points->n, points->XP, points->YP).scale;
     }
+    return map;
+}
+
+FitMap MakeSplineMap(const TpsFit &fit) {
+    FitMap map;
+    map.model = ModelName(kSplineModel);
+    // The spline maps raw coordinates itself: the map's frames stay the
+    // identity, so that applying it at a node gives what the fit computed.
+    map.evaluate = [fit](double x, double y, double *X, double *Y) {
+        EvaluateThinPlateSpline(fit, x, y, X, Y);
+    };
+    // Its affine part out of the frames: X = cX + sX (a0 + a1 (x - cx) / s
+    // + a2 (y - cy) / s), Y likewise.
+    const Normalisation &o = fit.oldFrame, &w = fit.newFrame;
+    const double *parts[2] = {fit.affineX, fit.affineY};
+    const double centres[2] = {w.centre_x, w.centre_y};
+    for (int i = 0; i < 2; ++i) {
+        const double *a = parts[i];
+        const double b1 = w.scale * a[1] / o.scale, b2 = w.scale * a[2] / o.scale;
+        map.affine[3 * i] = centres[i] + w.scale * a[0] - b1 * o.centre_x - b2 * o.centre_y;
+        map.affine[3 * i + 1] = b1;
+        map.affine[3 * i + 2] = b2;
+    }
+    // The frames are the nodes' own normalisation: their scales are the
+    // spreads of the points.
+    map.oldSpread = o.scale;
+    map.newSpread = w.scale;
     return map;
 }
 

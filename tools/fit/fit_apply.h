@@ -3,7 +3,7 @@
 #ifndef ORTK232_TOOLS_FIT_FIT_APPLY_H
 #define ORTK232_TOOLS_FIT_FIT_APPLY_H
 
-#include "tools/fit/stable_fit.h"
+#include "tools/fit/thin_plate_spline.h"
 
 #include <cmath>
 #include <functional>
@@ -39,6 +39,10 @@ struct FitMap {
 // then those of the points, when given).
 FitMap MakeFitMap(long model, const double *params, const Normalisation *oldFrame,
                   const Normalisation *newFrame, const ControlPointArrays *points = nullptr);
+
+// The map of a thin-plate spline, in the old and new coordinates themselves
+// (identity frames); the inverse by Newton's iteration from its affine part.
+FitMap MakeSplineMap(const TpsFit &fit);
 
 // Reads the JSON that ortk-fit --json writes. False with the reason in error
 // when the text is not such a fit.

@@ -12,6 +12,7 @@ struct FitCommand {
     long model = 0;
     const char *reportFile = nullptr; // null: no report
     bool stable = false;
+    bool robust = false;            // leave out the blunders that --robust finds
     bool diagnose = false;          // the diagnostics table on standard output
     const char *jsonFile = nullptr; // "-" for standard output, then nothing else goes there
     const char *plotFile = nullptr;
@@ -20,6 +21,7 @@ struct FitCommand {
     ReportLocale locale;
 };
 
+// model is 1 to 6 or the spline (7).
 // Runs the command; returns the exit status (0, or 1 after a message on
 // standard error). Warnings go to standard error.
 int RunFitCommand(const FitCommand &command);

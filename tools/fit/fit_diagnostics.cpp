@@ -1,5 +1,7 @@
 #include "tools/fit/fit_diagnostics.h"
 
+#include "tools/fit/portable_math.h"
+
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
@@ -31,6 +33,8 @@ double RoundingFloor(const ControlPointArrays &points) {
     return 16.0 * DBL_EPSILON * largest;
 }
 
+} // namespace
+
 std::string FlaggedLinesText(const std::vector<long> &lines) {
     std::string text = std::to_string(lines.size()) + (lines.size() == 1 ? " point" : " points") +
                        " flagged (studentised residual above 3), a blunder is likely at line";
@@ -43,7 +47,29 @@ std::string FlaggedLinesText(const std::vector<long> &lines) {
     return text;
 }
 
-} // namespace
+double EstimateDocumentedCondition(long model, const ControlPointArrays &points) {
+    LeastSquaresSystem documented;
+    if (points.n <= kConditionSample) {
+        documented = DocumentedSystem(model, points);
+    } else {
+        const long stride = (points.n + kConditionSample - 1) / kConditionSample;
+        std::vector<double> sample[4];
+        for (long k = 0; k < points.n; k += stride) {
+            sample[0].push_back(points.XI[k]);
+            sample[1].push_back(points.YI[k]);
+            sample[2].push_back(points.XP[k]);
+            sample[3].push_back(points.YP[k]);
+        }
+        const ControlPointArrays even = {static_cast<long>(sample[0].size()), sample[0].data(),
+                                         sample[1].data(), sample[2].data(), sample[3].data()};
+        documented = DocumentedSystem(model, even);
+    }
+    const std::vector<double> &sv = documented.singularValues;
+    if (sv.empty() || !(sv.back() > 0.0))
+        return std::numeric_limits<double>::infinity();
+    const double ratio = sv.front() / sv.back();
+    return ratio * ratio;
+}
 
 bool LeaveOneOut(const HatBlock &h, double ex, double ey, double *looX, double *looY) {
     const double a = 1.0 - h.xx, b = -h.xy, d = 1.0 - h.yy;
@@ -60,8 +86,40 @@ bool LeaveOneOut(const HatBlock &h, double ex, double ey, double *looX, double *
     return true;
 }
 
+std::vector<std::string> ConditionWarnings(long model, long n, double condition, bool stable) {
+    std::vector<std::string> warnings;
+    const long m = CoefficientCount(model), redundancy = 2 * n - m;
+    const double digitsLost = std::log10(condition);
+    if (!stable && digitsLost > kDigitsLostWarning)
+        warnings.push_back(
+            !std::isfinite(condition)
+                ? std::string("the normal equations are singular: the coefficients are "
+                              "meaningless; fit with --stable")
+            : digitsLost < 16.0
+                ? Format("the normal equations have a condition of %.2g: they lose %.1f of the "
+                         "16 significant digits, so the coefficients and residuals may be "
+                         "wrong; fit with --stable",
+                         condition, digitsLost)
+                : Format("the normal equations have a condition of %.2g (%.1f digits): all 16 "
+                         "significant digits are lost, so the coefficients and residuals may be "
+                         "wrong; fit with --stable",
+                         condition, digitsLost));
+    if (n < m)
+        warnings.push_back(
+            Format(n == 1 ? "only %.0f point for the %.0f coefficients of this model"
+                          : "only %.0f points for the %.0f coefficients of this model",
+                   n, m) +
+            (stable ? std::string(": the fit cannot be checked")
+                    : std::string(": the report shows zero residuals that say nothing")));
+    if (redundancy <= 0)
+        warnings.push_back(Format("no redundancy (2N - m = %.0f): the residuals say nothing "
+                                  "about the fit",
+                                  redundancy));
+    return warnings;
+}
+
 FitDiagnostics DiagnoseFit(long model, const ControlPointArrays &points, const double *vx,
-                           const double *vy, bool stable, const StableFit *fit) {
+                           const double *vy, bool stable, const StableFit *fit, const long *lines) {
     FitDiagnostics d;
     d.model = model;
     d.m = CoefficientCount(model);
@@ -69,14 +127,7 @@ FitDiagnostics DiagnoseFit(long model, const ControlPointArrays &points, const d
     d.stable = stable;
     d.redundancy = 2 * points.n - d.m;
 
-    const LeastSquaresSystem documented = DocumentedSystem(model, points);
-    const std::vector<double> &sv = documented.singularValues;
-    if (!sv.empty() && sv.back() > 0.0) {
-        const double ratio = sv.front() / sv.back();
-        d.condition = ratio * ratio;
-    } else {
-        d.condition = std::numeric_limits<double>::infinity();
-    }
+    d.condition = EstimateDocumentedCondition(model, points);
     d.digitsLost = std::log10(d.condition);
 
     // The hat matrix of the fit that made the residuals. For every model but
@@ -88,7 +139,8 @@ FitDiagnostics DiagnoseFit(long model, const ControlPointArrays &points, const d
     if (stable && fit != nullptr) {
         hatSystem = &fit->system;
     } else if (model == 1) {
-        hatSystem = &documented;
+        own = DocumentedSystem(model, points);
+        hatSystem = &own;
     } else {
         own = ReduceSystem(model, points, NormaliseCoordinates(points.n, points.XI, points.YI),
                            NormaliseCoordinates(points.n, points.XP, points.YP), 1e-10);
@@ -117,7 +169,8 @@ FitDiagnostics DiagnoseFit(long model, const ControlPointArrays &points, const d
     d.points.reserve(static_cast<std::size_t>(points.n));
     for (long k = 0; k < points.n; ++k) {
         const HatBlock hat = ComputeHatBlock(*hatSystem, points, k);
-        d.points.push_back({points.lines != nullptr ? points.lines[k] : k + 1, vx[k], vy[k],
+        // Every line of the file holds one point.
+        d.points.push_back({lines != nullptr ? lines[k] : k + 1, vx[k], vy[k],
                             0.5 * (hat.xx + hat.yy), kNaN, kNaN, kNaN, false});
         PointDiagnostics &p = d.points.back();
         if (!LeaveOneOut(hat, vx[k], vy[k], &p.looVx, &p.looVy) || freedom <= 0)
@@ -127,37 +180,13 @@ FitDiagnostics DiagnoseFit(long model, const ControlPointArrays &points, const d
         const double spread = std::fmax(std::sqrt(rest), floor);
         const double t2 = spread > 0.0 ? std::fmax(q, 0.0) / 2.0 / (spread * spread) : 0.0;
         const double half = 0.5 * static_cast<double>(freedom);
-        p.studentized = std::sqrt(half * std::log1p(t2 / half));
+        p.studentized = std::sqrt(half * PortableLog1p(t2 / half));
         p.flagged = p.studentized > kFlagThreshold;
         if (p.flagged)
             d.flaggedLines.push_back(p.line);
     }
 
-    if (!stable && d.digitsLost > kDigitsLostWarning)
-        d.warnings.push_back(
-            !std::isfinite(d.condition)
-                ? std::string("the normal equations are singular: the coefficients are "
-                              "meaningless; fit with --stable")
-            : d.digitsLost < 16.0
-                ? Format("the normal equations have a condition of %.2g: they lose %.1f of the "
-                         "16 significant digits, so the coefficients and residuals may be "
-                         "wrong; fit with --stable",
-                         d.condition, d.digitsLost)
-                : Format("the normal equations have a condition of %.2g (%.1f digits): all 16 "
-                         "significant digits are lost, so the coefficients and residuals may be "
-                         "wrong; fit with --stable",
-                         d.condition, d.digitsLost));
-    if (points.n < d.m)
-        d.warnings.push_back(
-            Format(points.n == 1 ? "only %.0f point for the %.0f coefficients of this model"
-                                 : "only %.0f points for the %.0f coefficients of this model",
-                   points.n, d.m) +
-            (stable ? std::string(": the fit cannot be checked")
-                    : std::string(": the report shows zero residuals that say nothing")));
-    if (d.redundancy <= 0)
-        d.warnings.push_back(Format("no redundancy (2N - m = %.0f): the residuals say nothing "
-                                    "about the fit",
-                                    d.redundancy));
+    d.warnings = ConditionWarnings(model, points.n, d.condition, stable);
     if (stable && hatSystem->rank < hatSystem->columns)
         d.warnings.push_back(
             Format("the points do not determine %.0f of the %.0f coefficients (they are set to "

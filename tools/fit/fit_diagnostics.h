@@ -26,6 +26,14 @@ struct PointDiagnostics {
     bool flagged;
 };
 
+// A point that --robust left out of the fit, with its residual against the
+// fit of the others (observed minus computed).
+struct ExcludedPoint {
+    long line;
+    double x_old, y_old, x_new, y_new;
+    double vx, vy;
+};
+
 struct FitDiagnostics {
     long model = 0;
     long m = 0;
@@ -46,8 +54,28 @@ struct FitDiagnostics {
 // per point). stable tells which fit made them: with stable, fit is the
 // stable fit (its system gives the hat matrix); without, the documented fit
 // made them, and fit may be null.
+// lines, when given, holds each point's line in the control points file
+// (points kept by --robust); otherwise point k is on line k + 1.
 FitDiagnostics DiagnoseFit(long model, const ControlPointArrays &points, const double *vx,
-                           const double *vy, bool stable, const StableFit *fit);
+                           const double *vy, bool stable, const StableFit *fit,
+                           const long *lines = nullptr);
+
+// Above this many points the condition is estimated from an even sample of
+// them: the normal matrix over N is a mean over the points, and a sample of
+// this size gives its condition to a few per cent at a fraction of the cost.
+constexpr long kConditionSample = 20000;
+
+// The 2-norm condition of the documented normal matrix (infinite when it is
+// singular), the same estimate on every path of the tool.
+double EstimateDocumentedCondition(long model, const ControlPointArrays &points);
+
+// The warnings that need no residuals: digits lost by the documented normal
+// equations (not for a stable fit), fewer points than coefficients, no
+// redundancy. Every fit, the plain one too, gives them.
+std::vector<std::string> ConditionWarnings(long model, long n, double condition, bool stable);
+
+// The warning that names the flagged lines.
+std::string FlaggedLinesText(const std::vector<long> &lines);
 
 // The leave-one-out residual of a point from its residual e and hat block H:
 // (I - H)^-1 e. False (and NaN) when I - H is singular to working precision.

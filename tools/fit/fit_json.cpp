@@ -101,7 +101,37 @@ bool WriteFitJson(std::FILE *out, const FitJsonInput &input) {
     json.Raw("]").Key("flagged_lines").Raw("[");
     for (std::size_t i = 0; i < d.flaggedLines.size(); ++i)
         (i > 0 ? json.Raw(",") : json).Integer(d.flaggedLines[i]);
-    json.Raw("]").Key("points").Raw("[");
+    json.Raw("]");
+    if (input.excluded != nullptr) {
+        json.Key("excluded_lines").Raw("[");
+        for (std::size_t i = 0; i < input.excluded->size(); ++i)
+            (i > 0 ? json.Raw(",") : json).Integer((*input.excluded)[i].line);
+        json.Raw("]").Key("excluded").Raw("[");
+        for (std::size_t i = 0; i < input.excluded->size(); ++i) {
+            const ExcludedPoint &e = (*input.excluded)[i];
+            json.Raw(i > 0 ? ",\n{" : "\n{").Key("line", true).Integer(e.line);
+            json.Key("x_old").Number(e.x_old).Key("y_old").Number(e.y_old);
+            json.Key("x_new").Number(e.x_new).Key("y_new").Number(e.y_new);
+            json.Key("vx").Number(e.vx).Key("vy").Number(e.vy).Raw("}");
+        }
+        json.Raw("]");
+    }
+    if (input.spline != nullptr) {
+        // Everything EvaluateThinPlateSpline needs, by name.
+        const TpsFit &f = *input.spline;
+        json.Key("spline").Raw("{").Key("kernel", true).String("r^2 ln r^2");
+        json.Key("affine_x").Raw("[").Number(f.affineX[0]).Raw(",").Number(f.affineX[1]);
+        json.Raw(",").Number(f.affineX[2]).Raw("]");
+        json.Key("affine_y").Raw("[").Number(f.affineY[0]).Raw(",").Number(f.affineY[1]);
+        json.Raw(",").Number(f.affineY[2]).Raw("]").Key("nodes").Raw("[");
+        for (std::size_t j = 0; j < f.nodeX.size(); ++j) {
+            (j > 0 ? json.Raw(",\n[") : json.Raw("\n[")).Number(f.nodeX[j]).Raw(",");
+            json.Number(f.nodeY[j]).Raw(",").Number(f.weightX[j]).Raw(",");
+            json.Number(f.weightY[j]).Raw("]");
+        }
+        json.Raw("]}");
+    }
+    json.Key("points").Raw("[");
     for (std::size_t i = 0; i < d.points.size(); ++i) {
         const PointDiagnostics &p = d.points[i];
         json.Raw(i > 0 ? ",\n{" : "\n{").Key("line", true).Integer(p.line);

@@ -3,7 +3,7 @@
 #ifndef ORTK232_TOOLS_FIT_FIT_JSON_H
 #define ORTK232_TOOLS_FIT_FIT_JSON_H
 
-#include "tools/fit/fit_diagnostics.h"
+#include "tools/fit/thin_plate_spline.h"
 
 #include <cstdio>
 
@@ -14,6 +14,8 @@ struct FitJsonInput {
     const Normalisation *oldFrame; // null for the documented fit
     const Normalisation *newFrame; // null for the documented fit
     double sdX, sdY;
+    const std::vector<ExcludedPoint> *excluded = nullptr; // --robust only
+    const TpsFit *spline = nullptr;                       // the spline only
 };
 
 // Writes the object and a line end; false when the stream reported an error.

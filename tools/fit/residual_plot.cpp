@@ -57,8 +57,15 @@ double NiceFloor(double value) {
     return (mantissa >= 5.0 ? 5.0 : mantissa >= 2.0 ? 2.0 : 1.0) * power;
 }
 
-std::string ResidualPlotSvg(const ControlPointArrays &points, const FitDiagnostics &d) {
+std::string ResidualPlotSvg(const ControlPointArrays &points, const FitDiagnostics &d,
+                            const std::vector<ExcludedPoint> *excluded) {
     const long n = points.n;
+    const std::vector<ExcludedPoint> none;
+    const std::vector<ExcludedPoint> &left = excluded != nullptr ? *excluded : none;
+    // The spline's own residuals are zero: its map shows the leave-one-out ones.
+    const bool spline = d.model == 7;
+    auto arrowX = [spline](const PointDiagnostics &p) { return spline ? p.looVx : p.vx; };
+    auto arrowY = [spline](const PointDiagnostics &p) { return spline ? p.looVy : p.vy; };
     std::string svg;
     svg.reserve(static_cast<std::size_t>(std::min(n, kMaxPlottedPoints)) * 260 + 8000);
     Append(&svg,
@@ -70,10 +77,13 @@ std::string ResidualPlotSvg(const ControlPointArrays &points, const FitDiagnosti
     // Title: what was fitted and how well.
     const std::string meanError = std::isfinite(d.meanError) ? Short(d.meanError) : "undefined";
     Append(&svg,
-           "<text x=\"%.0f\" y=\"30\" font-size=\"19\" font-weight=\"bold\">Residuals of the %s "
+           "<text x=\"%.0f\" y=\"30\" font-size=\"19\" font-weight=\"bold\">%s of the %s "
            "fit (%s) - N = %ld, Total RMS %s, mean error %s</text>\n",
-           kLeft - 60, ModelName(d.model), d.stable ? "stable" : "documented", n,
-           Short(d.totalRms).c_str(), meanError.c_str());
+           kLeft - 60, spline ? "Leave-one-out residuals" : "Residuals", ModelName(d.model),
+           spline     ? "spline"
+           : d.stable ? "stable"
+                      : "documented",
+           n, Short(d.totalRms).c_str(), meanError.c_str());
 
     // Old coordinates to the page, one scale for both axes so that the
     // directions of the arrows are true.
@@ -83,6 +93,10 @@ std::string ResidualPlotSvg(const ControlPointArrays &points, const FitDiagnosti
         xmax = *std::max_element(points.XI, points.XI + n);
         ymin = *std::min_element(points.YI, points.YI + n);
         ymax = *std::max_element(points.YI, points.YI + n);
+    }
+    for (const ExcludedPoint &e : left) {
+        xmin = std::min(xmin, e.x_old), xmax = std::max(xmax, e.x_old);
+        ymin = std::min(ymin, e.y_old), ymax = std::max(ymax, e.y_old);
     }
     double span = std::max(xmax - xmin, ymax - ymin);
     if (!(span > 0.0))
@@ -130,8 +144,8 @@ std::string ResidualPlotSvg(const ControlPointArrays &points, const FitDiagnosti
     std::vector<double> lengths;
     lengths.reserve(static_cast<std::size_t>(n));
     for (const PointDiagnostics &p : d.points)
-        if (!p.flagged && std::isfinite(p.vx) && std::isfinite(p.vy))
-            lengths.push_back(std::hypot(p.vx, p.vy));
+        if (!p.flagged && std::isfinite(arrowX(p)) && std::isfinite(arrowY(p)))
+            lengths.push_back(std::hypot(arrowX(p), arrowY(p)));
     // The colours span all ordinary residuals, from 0 to the longest.
     double reference = 0.0, longest = 0.0;
     if (!lengths.empty()) {
@@ -158,14 +172,14 @@ std::string ResidualPlotSvg(const ControlPointArrays &points, const FitDiagnosti
         const PointDiagnostics &p = d.points[i];
         if (i % stride != 0 && !p.flagged)
             continue;
-        const double length = std::hypot(p.vx, p.vy);
+        const double length = std::hypot(arrowX(p), arrowY(p));
         char colour[8];
         RampColour(longest > 0.0 ? length / longest : 0.0, colour);
         if (p.flagged)
             std::snprintf(colour, sizeof colour, "#d7191c");
         const double sx = px(points.XI[i]), sy = py(points.YI[i]);
         if (std::isfinite(length) && length * arrowScale >= 1.0) {
-            const double ex = sx + p.vx * arrowScale, ey = sy - p.vy * arrowScale;
+            const double ex = sx + arrowX(p) * arrowScale, ey = sy - arrowY(p) * arrowScale;
             const double pixels = length * arrowScale;
             const double head = std::min(9.0, std::max(3.0, 0.3 * pixels));
             const double ux = (ex - sx) / pixels, uy = (ey - sy) / pixels;
@@ -182,7 +196,7 @@ std::string ResidualPlotSvg(const ControlPointArrays &points, const FitDiagnosti
                sx, sy, radius, colour, n <= 2500 ? 0.6 : 0.0);
     }
     // Flagged points last, so that their rings and labels lie on top.
-    for (std::size_t i = 0; i < d.points.size(); ++i) {
+    for (long i = 0; i < n; ++i) {
         const PointDiagnostics &p = d.points[i];
         if (!p.flagged)
             continue;
@@ -193,6 +207,16 @@ std::string ResidualPlotSvg(const ControlPointArrays &points, const FitDiagnosti
                "font-weight=\"bold\" fill=\"#a50f15\" stroke=\"white\" stroke-width=\"3\" "
                "paint-order=\"stroke\">line %ld</text>\n",
                sx, sy, radius + 6, sx + radius + 8, sy - radius - 6, p.line);
+    }
+    // Points left out by --robust: grey crosses, each with its line.
+    for (const ExcludedPoint &e : left) {
+        const double sx = px(e.x_old), sy = py(e.y_old), r = radius + 2;
+        Append(&svg,
+               "<path d=\"M%.1f %.1fL%.1f %.1fM%.1f %.1fL%.1f %.1f\" stroke=\"#777\" "
+               "stroke-width=\"2\" class=\"excluded\"/>\n<text x=\"%.1f\" y=\"%.1f\" "
+               "font-size=\"12\" fill=\"#555\">line %ld excluded</text>\n",
+               sx - r, sy - r, sx + r, sy + r, sx - r, sy + r, sx + r, sy - r, sx + r + 4,
+               sy + r + 10, e.line);
     }
     Append(&svg, "</g>\n");
 
@@ -232,19 +256,24 @@ std::string ResidualPlotSvg(const ControlPointArrays &points, const FitDiagnosti
         if (d.flaggedLines.size() > 12)
             flagged += " ...";
     }
-    Append(&svg, "<text x=\"%.0f\" y=\"%.0f\">%s (studentised residual above 3)%s</text>\n</g>\n",
-           kLeft, legendY + 44, flagged.c_str(),
+    std::string excludedText;
+    if (!left.empty())
+        excludedText = "; grey cross: excluded by --robust (" + std::to_string(left.size()) +
+                       (left.size() > 1 ? " points)" : " point)");
+    Append(&svg, "<text x=\"%.0f\" y=\"%.0f\">%s (studentised residual above 3)%s%s</text>\n</g>\n",
+           kLeft, legendY + 44, flagged.c_str(), excludedText.c_str(),
            stride > 1 ? ", every point not shown: an even sample" : "");
     Append(&svg,
            "<text x=\"%.0f\" y=\"54\" font-size=\"13\" fill=\"#555\">red ring: flagged "
-           "point; arrow: residual (observed minus computed), drawn ×%s</text>\n</svg>\n",
-           kLeft - 60, Short(exaggeration).c_str());
+           "point; arrow: %s (observed minus computed), drawn ×%s</text>\n</svg>\n",
+           kLeft - 60, spline ? "leave-one-out residual" : "residual", Short(exaggeration).c_str());
     return svg;
 }
 
 bool WriteResidualPlot(const char *path, const ControlPointArrays &points,
-                       const FitDiagnostics &diagnostics) {
-    const std::string svg = ResidualPlotSvg(points, diagnostics);
+                       const FitDiagnostics &diagnostics,
+                       const std::vector<ExcludedPoint> *excluded) {
+    const std::string svg = ResidualPlotSvg(points, diagnostics, excluded);
     std::FILE *file = std::fopen(path, "wb");
     if (file == nullptr)
         return false;

@@ -12,11 +12,16 @@
 // flagged one, and says so.
 constexpr long kMaxPlottedPoints = 20000;
 
-std::string ResidualPlotSvg(const ControlPointArrays &points, const FitDiagnostics &diagnostics);
+// excluded: the points --robust left out, drawn as grey crosses with their
+// line; null or empty when there are none. For the spline the arrows are
+// the leave-one-out residuals (its own are zero).
+std::string ResidualPlotSvg(const ControlPointArrays &points, const FitDiagnostics &diagnostics,
+                            const std::vector<ExcludedPoint> *excluded = nullptr);
 
 // Writes the map to path; false when the file cannot be written.
 bool WriteResidualPlot(const char *path, const ControlPointArrays &points,
-                       const FitDiagnostics &diagnostics);
+                       const FitDiagnostics &diagnostics,
+                       const std::vector<ExcludedPoint> *excluded = nullptr);
 
 // 1, 2 or 5 times a power of ten, the largest not above value (value > 0).
 double NiceFloor(double value);

@@ -270,9 +270,9 @@ long CoefficientCount(long model) {
 }
 
 const char *ModelName(long model) {
-    static const char *const names[6] = {"projective", "similarity", "affine",
-                                         "poly2",      "conformal2", "poly3"};
-    return model >= 1 && model <= 6 ? names[model - 1] : "";
+    static const char *const names[7] = {"projective", "similarity", "affine", "poly2",
+                                         "conformal2", "poly3",      "tps"};
+    return model >= 1 && model <= 7 ? names[model - 1] : "";
 }
 
 LeastSquaresSystem ReduceSystem(long model, const ControlPointArrays &points,

@@ -27,7 +27,8 @@ struct Normalisation {
 // square of 1 over both axes. No points, or all in one place: scale 1.
 Normalisation NormaliseCoordinates(long n, const double *x, const double *y);
 
-// Model type codes 1 to 6 as the export numbers them; 0 for anything else.
+// Model type codes 1 to 6 as the export numbers them (CoefficientCount 0 for
+// anything else); ModelName also names the tool's spline, 7 "tps".
 long CoefficientCount(long model);
 const char *ModelName(long model);
 
