@@ -20,6 +20,17 @@ std::string JsonNumber(double value) {
     return std::string(digits, r.ptr);
 }
 
+// A table cell: "-" where a value is undefined (the spline's mean error, which
+// has no redundancy to divide by), so that the table reads the same on every
+// platform instead of showing each runtime's own spelling of NaN.
+std::string TableNumber(const char *format, double value) {
+    if (!std::isfinite(value))
+        return "-";
+    char text[64];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
 std::string LineList(const std::vector<long> &lines, const char *separator) {
     std::string text;
     for (std::size_t i = 0; i < lines.size(); ++i)
@@ -121,10 +132,12 @@ void PrintComparison(std::FILE *out, const Comparison &c) {
             continue;
         }
         const std::string flagged = LineList(row.flaggedLines, ",");
-        std::fprintf(out, "%-11s %5ld %10ld %13.6g %13.6g %13.6g %10.3g %11.1f  %s\n",
-                     ModelName(row.model), row.m, row.redundancy, row.totalRms, row.meanError,
-                     row.looRms, row.condition, row.digitsLost,
-                     flagged.empty() ? "-" : flagged.c_str());
+        std::fprintf(
+            out, "%-11s %5ld %10ld %13s %13s %13s %10s %11s  %s\n", ModelName(row.model), row.m,
+            row.redundancy, TableNumber("%.6g", row.totalRms).c_str(),
+            TableNumber("%.6g", row.meanError).c_str(), TableNumber("%.6g", row.looRms).c_str(),
+            TableNumber("%.3g", row.condition).c_str(), TableNumber("%.1f", row.digitsLost).c_str(),
+            flagged.empty() ? "-" : flagged.c_str());
     }
     if (c.recommended == 0) {
         std::fprintf(out, "recommended: none (no model has a leave-one-out RMS)\n");
