@@ -111,7 +111,7 @@ TEST(RobustFit, PredictionsAgreeWithTheFitsResiduals) {
             const Normalisation &o = fit.oldFrame, &w = fit.newFrame;
             const double u = (p.XI[k] - o.centre_x) / o.scale, v = (p.YI[k] - o.centre_y) / o.scale;
             double U, V;
-            PredictModel(model, fit.params, u, v, &U, &V);
+            EvaluateModel(model, fit.params, u, v, &U, &V);
             const double d = model == 1 ? 1 + fit.params[6] * u + fit.params[7] * v : 1.0;
             EXPECT_NEAR(fit.vx[k], d * (p.XP[k] - w.centre_x - w.scale * U), 1e-7) << model;
             EXPECT_NEAR(fit.vy[k], d * (p.YP[k] - w.centre_y - w.scale * V), 1e-7) << model;

@@ -33,37 +33,6 @@ struct FileCloser {
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
-// The models in the order of operations of the library's own residuals, so
-// that a documented fit applied at a control point gives its observed value
-// less the reported residual to the last bit.
-void EvaluateModel(long model, const double *p, double x, double y, double *X, double *Y) {
-    if (model == 1) {
-        const double w = 1.0 + p[6] * x + p[7] * y;
-        *X = (p[0] + p[2] * x + p[4] * y) / w;
-        *Y = (p[1] + p[3] * x + p[5] * y) / w;
-    } else if (model == 2) {
-        *X = p[0] + p[2] * x - p[3] * y;
-        *Y = p[1] + p[3] * x + p[2] * y;
-    } else if (model == 5) {
-        const double d = x * x - y * y;
-        const double t = 2.0 * x * y;
-        *X = p[0] + p[2] * x + p[3] * y + p[4] * d + p[5] * t;
-        *Y = p[1] - p[3] * x + p[2] * y + p[4] * t - p[5] * d;
-    } else {
-        // Affine and the polynomials: p1, p3, ... for X and p2, p4, ... for Y
-        // over the same terms.
-        const double xx = x * x, yy = y * y;
-        const double terms[10] = {1.0, x, y, xx, yy, x * y, xx * x, xx * y, x * yy, yy * y};
-        double sx = p[0], sy = p[1];
-        for (long i = 1; i < CoefficientCount(model) / 2; ++i) {
-            sx = sx + p[2 * i] * terms[i];
-            sy = sy + p[2 * i + 1] * terms[i];
-        }
-        *X = sx;
-        *Y = sy;
-    }
-}
-
 // a x + b y = e, c x + d y = f; false when the system is singular.
 bool Solve2(double a, double b, double c, double d, double e, double f, double *x, double *y) {
     const double det = a * d - b * c;

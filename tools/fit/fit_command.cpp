@@ -70,12 +70,12 @@ std::vector<ExcludedPoint> ExcludedResiduals(long model, const PointSubset &excl
         if (spline != nullptr) {
             EvaluateThinPlateSpline(*spline, p.XI[k], p.YI[k], &X, &Y);
         } else if (oldFrame != nullptr) {
-            PredictModel(model, params, (p.XI[k] - oldFrame->centre_x) / oldFrame->scale,
-                         (p.YI[k] - oldFrame->centre_y) / oldFrame->scale, &X, &Y);
+            EvaluateModel(model, params, (p.XI[k] - oldFrame->centre_x) / oldFrame->scale,
+                          (p.YI[k] - oldFrame->centre_y) / oldFrame->scale, &X, &Y);
             X = newFrame->centre_x + newFrame->scale * X;
             Y = newFrame->centre_y + newFrame->scale * Y;
         } else {
-            PredictModel(model, params, p.XI[k], p.YI[k], &X, &Y);
+            EvaluateModel(model, params, p.XI[k], p.YI[k], &X, &Y);
         }
         out.push_back(
             {excluded.lines[k], p.XI[k], p.YI[k], p.XP[k], p.YP[k], p.XP[k] - X, p.YP[k] - Y});

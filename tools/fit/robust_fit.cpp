@@ -33,7 +33,7 @@ void SquaredResiduals(long model, const double *params, const std::vector<double
     r2->resize(u.size());
     for (std::size_t k = 0; k < u.size(); ++k) {
         double pu = 0.0, pv = 0.0;
-        PredictModel(model, params, u[k], v[k], &pu, &pv);
+        EvaluateModel(model, params, u[k], v[k], &pu, &pv);
         const double du = U[k] - pu, dv = V[k] - pv;
         const double r = du * du + dv * dv;
         (*r2)[k] = r == r ? r : DBL_MAX; // a prediction at a pole is as bad as any
@@ -137,39 +137,6 @@ PointSubset::PointSubset(const ControlPointArrays &all, const std::vector<long> 
 
 long MinimalSample(long model) {
     return (CoefficientCount(model) + 1) / 2;
-}
-
-void PredictModel(long model, const double *p, double u, double v, double *U, double *V) {
-    switch (model) {
-    case 1: {
-        const double d = 1.0 + p[6] * u + p[7] * v;
-        *U = (p[0] + p[2] * u + p[4] * v) / d;
-        *V = (p[1] + p[3] * u + p[5] * v) / d;
-        return;
-    }
-    case 2:
-        *U = p[0] + p[2] * u - p[3] * v;
-        *V = p[1] + p[3] * u + p[2] * v;
-        return;
-    case 5: {
-        const double d = u * u - v * v, e = 2.0 * u * v;
-        *U = p[0] + p[2] * u + p[3] * v + p[4] * d + p[5] * e;
-        *V = p[1] - p[3] * u + p[2] * v + p[4] * e - p[5] * d;
-        return;
-    }
-    default: {
-        const double all[10] = {1.0,   u,         v,         u * u,     v * v,
-                                u * v, u * u * u, u * u * v, u * v * v, v * v * v};
-        const long columns = CoefficientCount(model) / 2;
-        double x = 0.0, y = 0.0;
-        for (long j = 0; j < columns; ++j) {
-            x += p[2 * j] * all[j];
-            y += p[2 * j + 1] * all[j];
-        }
-        *U = x;
-        *V = y;
-    }
-    }
 }
 
 RobustOutcome FindBlunders(long model, const ControlPointArrays &points) {

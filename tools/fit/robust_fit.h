@@ -53,10 +53,6 @@ struct PointSubset {
 // Points a minimal sample of the model needs: half its coefficients.
 long MinimalSample(long model);
 
-// The model's (U, V) at (u, v), both in the frames its coefficients belong
-// to (the projective model as the quotient, not its linearised form).
-void PredictModel(long model, const double *params, double u, double v, double *U, double *V);
-
 // Any of the six models, or the spline: for the spline, whose residuals are
 // all zero, its leave-one-out residuals decide instead: the most deviant
 // point beyond kSplineLimit goes out, one at a time, and a point left out

@@ -32,6 +32,10 @@ Normalisation NormaliseCoordinates(long n, const double *x, const double *y);
 long CoefficientCount(long model);
 const char *ModelName(long model);
 
+// X, Y of old coordinates x, y under coefficients p of model 1 to 6, in the
+// order of operations of the library's own residuals.
+void EvaluateModel(long model, const double *p, double x, double y, double *X, double *Y);
+
 // A least-squares problem of one model in one frame, reduced to a small
 // triangle: A P = Q R with P a column permutation and R upper triangular.
 // Coupled models (similarity, projective, second-order conformal) have two
