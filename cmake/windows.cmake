@@ -39,6 +39,21 @@ set_target_properties(ortk232 PROPERTIES PREFIX "" OUTPUT_NAME ortk232)
 target_link_libraries(ortk232 PRIVATE -Wl,--whole-archive ortk_shell -Wl,--no-whole-archive
   ortk_core ${ORTK_SYSTEM_LIBS} ${ORTK_STATIC_LINK} ${ORTK_SHIPPED_LINK} -Wl,--subsystem,windows)
 set_target_properties(ortk232 PROPERTIES LINK_DEPENDS ${CMAKE_BINARY_DIR}/ortk232.def)
+# The import library is made from the exported names, as the release
+# package's is: ld's own would give the decorated SetDirectory the underscore
+# of a 32-bit C name, which the export does not have, so a client declaring it
+# as include/ortk232.h does would not link.
+list(JOIN ORTK_EXPORTS "\n    " ORTK_IMPORT_NAMES)
+file(WRITE ${CMAKE_BINARY_DIR}/ortk232-imports.def "LIBRARY ortk232.dll\nEXPORTS\n    ParsePath\n    \"${ORTK_SETDIRECTORY_SYMBOL}\"\n    ${ORTK_IMPORT_NAMES}\n")
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+  set(ORTK_DLLTOOL_MACHINE i386)
+else()
+  set(ORTK_DLLTOOL_MACHINE i386:x86-64)
+endif()
+add_custom_command(TARGET ortk232 POST_BUILD
+  COMMAND llvm-dlltool -m ${ORTK_DLLTOOL_MACHINE} -D ortk232.dll -d ${CMAKE_BINARY_DIR}/ortk232-imports.def
+    -l $<TARGET_LINKER_FILE:ortk232>
+  VERBATIM)
 
 file(GLOB ORTKCALL_SOURCES ${CMAKE_SOURCE_DIR}/tools/ortkcall/*.cpp)
 add_executable(ortkcall ${ORTKCALL_SOURCES})

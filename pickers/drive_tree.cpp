@@ -2,7 +2,6 @@
 
 #include <direct.h>
 
-#include <cstdio>
 #include <cstring>
 
 #include "frame/app.h"
@@ -26,22 +25,6 @@ HIMAGELIST g_folderImages = nullptr;
 constexpr int kIconSize = 16;
 constexpr int kMinimumDriveItemHeight = 18;
 
-// Appends text to a path buffer; false, leaving the buffer as it was, when
-// the result would not fit.
-bool AppendToPath(char (&path)[kPickerPathSize], const char *text) {
-    const size_t used = std::strlen(path);
-    const size_t more = std::strlen(text);
-    if (used + more >= sizeof path)
-        return false;
-    std::memcpy(path + used, text, more + 1);
-    return true;
-}
-
-bool EndsInBackslash(const char *text) {
-    const size_t length = std::strlen(text);
-    return length > 0 && text[length - 1] == '\\';
-}
-
 HTREEITEM NextTreeItem(HWND tree, UINT relation, HTREEITEM item) {
     return reinterpret_cast<HTREEITEM>(
         SendMessageA(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
@@ -59,21 +42,7 @@ bool GetTreeItemText(HWND tree, HTREEITEM item, char (&text)[kPickerPathSize]) {
     return found;
 }
 
-PickerIcon IconForDriveType(UINT driveType) {
-    switch (driveType) {
-    case DRIVE_REMOVABLE: return kRemovableDriveIcon;
-    case DRIVE_REMOTE: return kNetworkDriveIcon;
-    case DRIVE_CDROM: return kCdromDriveIcon;
-    // Fixed disks, and RAM disks and any other kind, which behave like one.
-    default: return kFixedDriveIcon;
-    }
-}
-
 } // namespace
-
-void FormatDriveRoot(int drive, char (&root)[kPickerPathSize]) {
-    std::snprintf(root, sizeof root, "%c:\\", 96 + drive);
-}
 
 int LoadPickerIcons() {
     DeletePickerIcons();
@@ -143,12 +112,12 @@ void FillDriveList(HWND driveList, DriveNavigation &navigation) {
     navigation.startDrive = _getdrive();
     navigation.shownIndex = -1;
     for (int drive = 1; drive <= 26; ++drive) {
-        char text[8];
-        char root[8];
-        std::snprintf(text, sizeof text, "%c:", 96 + drive);
-        std::snprintf(root, sizeof root, "%s\\", text);
+        char text[4];
+        PickerPath root;
+        FormatDriveText(drive, text);
+        FormatDriveRoot(drive, root);
         const UINT type = GetDriveTypeA(root);
-        if (type == DRIVE_UNKNOWN || type == DRIVE_NO_ROOT_DIR)
+        if (!IsListedDriveType(type))
             continue;
         const LRESULT index =
             SendMessageA(driveList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
@@ -225,9 +194,8 @@ HTREEITEM AddFolderToTree(HWND tree, const char *name, HTREEITEM parent) {
 int AddSubfoldersToTree(HWND tree, const char *folderPath, HTREEITEM parent) {
     // A folder whose search pattern does not fit in a path is not listed:
     // none of its subfolders could be opened anyway.
-    char pattern[kPickerPathSize] = "";
-    if (!AppendToPath(pattern, folderPath) ||
-        (!EndsInBackslash(pattern) && !AppendToPath(pattern, "\\")) || !AppendToPath(pattern, "*"))
+    PickerPath pattern;
+    if (!ComposeSearchPattern(pattern, folderPath, "*", 1))
         return 1;
     WIN32_FIND_DATAA found;
     ScopedFindHandle search(FindFirstFileA(pattern, &found));
@@ -248,6 +216,12 @@ int AddSubfoldersToTree(HWND tree, const char *folderPath, HTREEITEM parent) {
 int ShowDriveInTree(HWND tree, int drive) {
     if (SendMessageA(tree, TVM_GETCOUNT, 0, 0) > 0) {
         HTREEITEM root = NextTreeItem(tree, TVGN_ROOT, nullptr);
+        // The selection and the scroll position go to the root first: the
+        // collapse below frees the items under it, and a tree view that still
+        // points to one of them (Wine's does, after a long chain was opened)
+        // reads freed memory.
+        SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(root));
+        SendMessageA(tree, TVM_SELECTITEM, TVGN_FIRSTVISIBLE, reinterpret_cast<LPARAM>(root));
         SendMessageA(tree, TVM_EXPAND, TVE_COLLAPSE | TVE_COLLAPSERESET,
                      reinterpret_cast<LPARAM>(root));
         SendMessageA(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(root));
@@ -267,8 +241,8 @@ int ChangeDrive(HWND driveList, HWND tree, DriveNavigation &navigation, DriveWar
     const LRESULT length = SendMessageA(driveList, CB_GETLBTEXTLEN, selection, 0);
     if (selection >= 0 && length > 0 && length < kPickerPathSize)
         SendMessageA(driveList, CB_GETLBTEXT, selection, reinterpret_cast<LPARAM>(text));
-    const int drive = static_cast<unsigned char>(text[0]) - 96;
-    if (drive < 1 || drive > 26 || _chdrive(drive) != 0) {
+    const int drive = DriveOfText(text);
+    if (drive == 0 || _chdrive(drive) != 0) {
         warn();
         SendMessageA(driveList, CB_SETCURSEL, navigation.shownIndex, 0);
         return 0;
@@ -304,8 +278,7 @@ bool OpenTreeFolder(HWND tree, char (&path)[kPickerPathSize]) {
     while (depth > 0) {
         char text[kPickerPathSize];
         GetTreeItemText(tree, chain[--depth], text);
-        if (!AppendToPath(folder, text) ||
-            (!EndsInBackslash(folder) && !AppendToPath(folder, "\\")))
+        if (!AppendFolder(folder, text))
             return false; // longer than 259 characters: refused, never cut
     }
     if (_chdir(folder) != 0)

@@ -9,20 +9,7 @@
 
 #include <commctrl.h>
 
-// Paths and item texts are held in buffers of this size: at most 259
-// characters and the terminating NUL.
-constexpr int kPickerPathSize = 260;
-
-// The six picker icons in the order they are loaded and deleted.
-enum PickerIcon {
-    kRemovableDriveIcon,
-    kFixedDriveIcon,
-    kCdromDriveIcon,
-    kNetworkDriveIcon,
-    kOpenFolderIcon,
-    kClosedFolderIcon,
-    kPickerIconCount
-};
+#include "pickers/picker_paths.h"
 
 // Colour and mask bitmaps of the 16x16 images of the picker icons. One set per
 // process: both pickers are modal, so only one of them uses it at a time.
@@ -66,8 +53,5 @@ int ChangeDrive(HWND driveList, HWND tree, DriveNavigation &navigation, DriveWar
 // not be entered, or its path would not fit in 259 characters; path is then
 // untouched.
 bool OpenTreeFolder(HWND tree, char (&path)[kPickerPathSize]);
-
-// "c:\" for drive 3.
-void FormatDriveRoot(int drive, char (&root)[kPickerPathSize]);
 
 #endif

@@ -85,18 +85,12 @@ void ShowPathLine(const char *fullPath, HTREEITEM openedItem) {
     RECT client = {};
     GetClientRect(g_dialog.pathLine, &client);
     const long capacity = metrics.tmAveCharWidth > 0 ? client.right / metrics.tmAveCharWidth : 0;
-    if (capacity >= static_cast<long>(std::strlen(fullPath))) {
-        SetWindowTextA(g_dialog.pathLine, fullPath);
-        return;
-    }
-    // Drive (at most a few characters), "\...\" and a name of at most 259.
-    char line[kPickerPathSize + 16] = "";
+    char drive[8] = "";
     const LRESULT selection = SendMessageA(g_dialog.driveList, CB_GETCURSEL, 0, 0);
     const LRESULT length = SendMessageA(g_dialog.driveList, CB_GETLBTEXTLEN, selection, 0);
-    if (selection >= 0 && length >= 0 && length < 8)
-        SendMessageA(g_dialog.driveList, CB_GETLBTEXT, selection, reinterpret_cast<LPARAM>(line));
-    std::strcat(line, "\\...\\");
-    char name[kPickerPathSize] = "";
+    if (selection >= 0 && length >= 0 && length < static_cast<LRESULT>(sizeof drive))
+        SendMessageA(g_dialog.driveList, CB_GETLBTEXT, selection, reinterpret_cast<LPARAM>(drive));
+    PickerPath name = "";
     TVITEMA item = {};
     item.mask = TVIF_TEXT;
     item.hItem = openedItem;
@@ -104,7 +98,9 @@ void ShowPathLine(const char *fullPath, HTREEITEM openedItem) {
     item.cchTextMax = kPickerPathSize;
     SendMessageA(g_dialog.tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
     name[kPickerPathSize - 1] = '\0';
-    std::strcat(line, name);
+    // The drive, "\...\" and a name of at most 259 characters.
+    char line[kPickerPathSize + 16];
+    ComposePathLine(line, sizeof line, fullPath, capacity, drive, name);
     SetWindowTextA(g_dialog.pathLine, line);
 }
 
@@ -137,8 +133,6 @@ extern "C" long __cdecl SelectDirectory(HWND hwndOwner, const char *title, char 
         g_ownerWindow = hwndOwner;
         if (directory == nullptr)
             return -1;
-        if (size < 0)
-            size = 0;
         InitCommonControls();
         lstrcpynA(DialogTitle, title != nullptr ? title : "", sizeof DialogTitle);
         const INT_PTR result =
@@ -148,10 +142,6 @@ extern "C" long __cdecl SelectDirectory(HWND hwndOwner, const char *title, char 
             directory[0] = '\0';
             return result == 0 ? 0 : -1;
         }
-        const long length = static_cast<long>(std::strlen(SelectedDirectory));
-        const long stored = size > length ? length : size;
-        std::memcpy(directory, SelectedDirectory, static_cast<size_t>(stored));
-        directory[stored] = '\0';
-        return length;
+        return CopyPickedDirectory(directory, size, SelectedDirectory);
     });
 }

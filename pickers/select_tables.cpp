@@ -22,15 +22,6 @@ namespace {
 
 constexpr int kPatternSize = 256;
 
-// Only the first entry has a label in the type list; the others are kept
-// for the table mode's other formats.
-const char *const kTablePatterns[] = {
-    "*.tab", "*.dbf",
-    "*.txt", "*.wk1;*.wk2;*.wk3;*.wk4",
-    "*.xls", "*.bil;*.bmp;*.gif;*.jpg;*.pcx;*.tga;*.tif",
-};
-const char *const kInterchangePatterns[] = {"*.tvf"};
-
 struct TablesDialog {
     HWND driveList;
     HWND tree;
@@ -50,9 +41,8 @@ void ReleaseFilePatterns() {
 }
 
 bool BuildFilePatterns() {
-    const bool tables = FileKind == kTableKind;
-    const char *const *source = tables ? kTablePatterns : kInterchangePatterns;
-    const int count = tables ? 6 : 1;
+    int count = 0;
+    const char *const *source = FilePatternsFor(FileKind, &count);
     FilePatterns = static_cast<char **>(std::malloc(sizeof(char *) * count));
     if (FilePatterns == nullptr)
         return false;
@@ -199,6 +189,20 @@ int AddMatchingFiles(HWND availableFiles, const char *pattern, int longest) {
     return longest;
 }
 
+namespace {
+
+struct AvailableFilesListing {
+    HWND list;
+    int longest;
+};
+
+void AddMatchingFilesTo(const char *pattern, void *context) {
+    AvailableFilesListing &listing = *static_cast<AvailableFilesListing *>(context);
+    listing.longest = AddMatchingFiles(listing.list, pattern, listing.longest);
+}
+
+} // namespace
+
 void ListAvailableFiles() {
     HWND list = g_dialog.availableFiles;
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
@@ -207,25 +211,9 @@ void ListAvailableFiles() {
     if (FilePatterns != nullptr && FilterIndex >= 0 && FilterIndex < g_dialog.patternCount) {
         char work[kPickerPathSize];
         lstrcpynA(work, FilePatterns[FilterIndex], sizeof work);
-        const char *rest = work;
-        for (;;) {
-            const char *end = std::strchr(rest, ';');
-            const size_t pieceLength =
-                end != nullptr ? static_cast<size_t>(end - rest) : std::strlen(rest);
-            // In a folder so deep that the pattern would not fit in a path
-            // nothing is listed: no name there could be added anyway.
-            char pattern[kPickerPathSize];
-            const size_t folderLength = std::strlen(CurrentFolder);
-            if (folderLength + pieceLength < sizeof pattern) {
-                std::memcpy(pattern, CurrentFolder, folderLength);
-                std::memcpy(pattern + folderLength, rest, pieceLength);
-                pattern[folderLength + pieceLength] = '\0';
-                longest = AddMatchingFiles(list, pattern, longest);
-            }
-            if (end == nullptr)
-                break;
-            rest = end + 1;
-        }
+        AvailableFilesListing listing = {list, 0};
+        ForEachSearchPattern(CurrentFolder, work, AddMatchingFilesTo, &listing);
+        longest = listing.longest;
     }
     SendMessageA(list, LB_SETHORIZONTALEXTENT, longest * g_dialog.averageCharWidth, 0);
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
@@ -268,7 +256,7 @@ extern "C" long __cdecl SelectMultipleTables(HWND hwndOwner, long kind, const ch
             const INT_PTR code =
                 DialogBoxParamA(g_moduleInstance, MAKEINTRESOURCEA(IDD_SELECT_TABLES), hwndOwner,
                                 SelectMultipleTablesProc, 0);
-            result = code == -1 ? -1 : code != 0 ? 1 : 0;
+            result = TablesResult(code);
         }
         if (view != nullptr)
             *view = PreferredView;

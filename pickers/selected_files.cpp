@@ -42,14 +42,11 @@ int AddFilesToList(HWND dialog) {
         char name[kPickerPathSize];
         if (!GetListText(available, indices.get()[i], name))
             continue;
-        // A full path longer than 259 characters is refused, never cut.
-        if (std::strlen(CurrentFolder) + std::strlen(name) >= kPickerPathSize) {
+        char path[kPickerPathSize];
+        if (!ComposePickedPath(path, CurrentFolder, name)) {
             refused = true;
             continue;
         }
-        char path[kPickerPathSize];
-        std::strcpy(path, CurrentFolder);
-        std::strcat(path, name);
         CharLowerA(path);
         if (SendMessageA(selectedFiles, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                          reinterpret_cast<LPARAM>(path)) == LB_ERR)

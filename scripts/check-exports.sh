@@ -13,14 +13,24 @@ actual_exports() {
   awk '/\[Ordinal\/Name Pointer\] Table/{f=1;next} f&&/^\t\[/{print $NF} f&&/^$/{f=0}' <<<"$1" | sort
 }
 
+# The names a module imports from ortk232.dll.
+imported_from_library() { # objdump output
+  awk '/DLL Name:/{f = tolower($3) == "ortk232.dll"; getline; next} f&&NF==0{f=0} f{print $NF}' <<<"$1" | sort
+}
+
 check_imports() { # objdump, module
-  local name
-  for name in $("$1" -p "$2" | awk '/DLL Name:/{print tolower($3)}' | sort -u); do
+  local name dump missing
+  dump=$("$1" -p "$2")
+  for name in $(awk '/DLL Name:/{print tolower($3)}' <<<"$dump" | sort -u); do
     case $name in
       kernel32.dll|user32.dll|gdi32.dll|comctl32.dll|shell32.dll|advapi32.dll|msvcrt.dll) ;;
       ole32.dll|version.dll|comdlg32.dll) ;;
-      # The soak calls the DLL as a host's compiled code does, by its import library.
-      ortk232.dll) [ "$(basename "$2")" = ortk_soak.exe ] || fail "$(basename "$2") imports $name" ;;
+      # A client linked through the import library: every name it imports
+      # must be one that the DLL beside it exports.
+      ortk232.dll)
+        missing=$(comm -23 <(imported_from_library "$dump") \
+          <(actual_exports "$("$1" -p "$(dirname "$2")/ortk232.dll")"))
+        [ -z "$missing" ] || fail "$(basename "$2") imports names ortk232.dll lacks:" $missing ;;
       *) fail "$(basename "$2") imports $name" ;;
     esac
   done
@@ -43,7 +53,9 @@ check_dll() { # objdump, dll, magic, machine, decorated suffix
 }
 
 check_dll i686-w64-mingw32-objdump build/win32/ortk232.dll 010b pei-i386 YAJPBD@Z
-check_imports i686-w64-mingw32-objdump build/win32/ortkcall.exe
+for exe in build/win32/ortkcall.exe build/win32/ortk_soak.exe; do
+  check_imports i686-w64-mingw32-objdump "$exe"
+done
 check_dll x86_64-w64-mingw32-objdump build/win64/ortk232.dll 020b pei-x86-64 YAJPEBD@Z
 for exe in build/win64/*.exe; do
   check_imports x86_64-w64-mingw32-objdump "$exe"

@@ -13,6 +13,7 @@ namespace {
 HWND g_splashWindow = nullptr;
 UINT_PTR g_splashTimer = 0;
 BannerFonts g_splashFonts;
+SplashTimerStarter g_startTimer = SetTimer;
 
 // Everything but the initialisation is the dialog manager's; the colour
 // message only tunes how the banner is drawn and stays unhandled.
@@ -43,9 +44,12 @@ void CloseSplash() {
         SetForegroundWindow(g_ownerWindow);
 }
 
-// Runs from the host's message loop, outside any export call.
-void CALLBACK SplashTimerProc(HWND, UINT, UINT_PTR, DWORD) {
+// Runs from the host's message loop, outside any export call. A timer other
+// than the one remembered (none is left running on purpose) is stopped too.
+void CALLBACK SplashTimerProc(HWND, UINT, UINT_PTR timer, DWORD) {
     AFX_MANAGE_STATE(AfxGetStaticModuleState());
+    if (timer != g_splashTimer)
+        KillTimer(nullptr, timer);
     CloseSplash();
 }
 
@@ -55,27 +59,34 @@ HWND SplashWindow() {
     return g_splashWindow;
 }
 
+SplashTimerStarter SetSplashTimerStarter(SplashTimerStarter starter) {
+    const SplashTimerStarter previous = g_startTimer;
+    g_startTimer = starter != nullptr ? starter : SetTimer;
+    return previous;
+}
+
 extern "C" long __cdecl ShowSplashScreen(HWND owner, const char *productName, const char *version,
                                          const char *, const char *userName,
                                          const char *organisation) {
     return RunExport(1L, [&]() -> long {
         g_ownerWindow = owner;
-        // The owner's destruction takes the splash with it: such a handle no
-        // longer counts as an open splash.
-        if (g_splashWindow != nullptr && !IsWindow(g_splashWindow)) {
-            g_splashWindow = nullptr;
-            g_splashFonts.Release();
-        }
+        // A splash that its owner destroyed along with itself still counts
+        // until its timer or RemoveSplashScreen forgets it.
         if (g_splashWindow != nullptr)
             return 0;
 
         g_splashFonts.Create();
-        // A timer left from a splash that never opened would close this one early.
+        // A timer left running by a splash whose dialog never opened would
+        // close this one early, and then run on with nobody to stop it.
         if (g_splashTimer != 0) {
             KillTimer(nullptr, g_splashTimer);
             g_splashTimer = 0;
         }
-
+        g_splashTimer = g_startTimer(nullptr, 0, kSplashMilliseconds, SplashTimerProc);
+        if (g_splashTimer == 0) {
+            g_splashFonts.Release();
+            return 1;
+        }
         const bool halcyra = IsHalcyraProduct(productName);
         {
             ScopedBannerTexts texts({productName, version, userName, organisation});
@@ -84,15 +95,8 @@ extern "C" long __cdecl ShowSplashScreen(HWND owner, const char *productName, co
                 owner, SplashDialogProc, 0);
         }
         if (g_splashWindow == nullptr) {
-            g_splashFonts.Release();
-            return 1;
-        }
-        // The time on screen counts from when the splash exists: building it
-        // (bitmaps, fonts) can take seconds on a slow or loaded machine.
-        g_splashTimer = SetTimer(nullptr, 0, kSplashMilliseconds, SplashTimerProc);
-        if (g_splashTimer == 0) {
-            DestroyWindow(g_splashWindow);
-            g_splashWindow = nullptr;
+            // No box shows the fonts. The timer runs out and brings the
+            // owner forward.
             g_splashFonts.Release();
             return 1;
         }

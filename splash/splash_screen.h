@@ -11,6 +11,11 @@ constexpr UINT kSplashMilliseconds = 3000;
 // The open splash dialog, or null.
 HWND SplashWindow();
 
+// Starts the splash timer: SetTimer unless a test has put its own function in
+// place (null restores SetTimer). Returns the function in place before.
+using SplashTimerStarter = UINT_PTR(WINAPI *)(HWND, UINT_PTR, UINT, TIMERPROC);
+SplashTimerStarter SetSplashTimerStarter(SplashTimerStarter starter);
+
 extern "C" long __cdecl ShowSplashScreen(HWND owner, const char *productName, const char *version,
                                          const char *unused, const char *userName,
                                          const char *organisation);

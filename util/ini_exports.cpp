@@ -7,7 +7,9 @@
 namespace {
 
 // A null or empty file name would make the profile service fall back to
-// win.ini or to a file in the Windows folder: refuse it instead.
+// win.ini in the Windows folder, a file that the caller never named: such a
+// call is refused. The section and key texts are passed on as given, null
+// ones included (a null key removes the whole section).
 bool IsUsableFileName(const char *file) {
     return file != nullptr && file[0] != '\0';
 }
@@ -16,7 +18,7 @@ bool IsUsableFileName(const char *file) {
 
 extern "C" long __cdecl DeleteINIFileSection(const char *section, const char *file) {
     return RunExport(0L, [&]() -> long {
-        if (section == nullptr || !IsUsableFileName(file))
+        if (!IsUsableFileName(file))
             return 0;
         return WritePrivateProfileStringA(section, nullptr, nullptr, file) ? 1 : 0;
     });
@@ -24,8 +26,7 @@ extern "C" long __cdecl DeleteINIFileSection(const char *section, const char *fi
 
 extern "C" long __cdecl DeleteINIFileKey(const char *section, const char *key, const char *file) {
     return RunExport(0L, [&]() -> long {
-        // A null key would remove the whole section.
-        if (section == nullptr || key == nullptr || !IsUsableFileName(file))
+        if (!IsUsableFileName(file))
             return 0;
         return WritePrivateProfileStringA(section, key, nullptr, file) ? 1 : 0;
     });

@@ -47,6 +47,11 @@ mkdir -p "$deep/Fits8Dir" "$deep/TooDeep12"
 touch "$deep/fits9.tab" "$deep/over10.tab"
 echo "$windows_length" >"$data/deep-length"
 
+# A folder whose name alone is 240 characters, holding one table.
+long="$fixed/Long$(printf 'n%.0s' $(seq 236))"
+mkdir -p "$long"
+touch "$long/Wide.TAB"
+
 removable="$data/removable"
 mkdir -p "$removable/Field Data"
 touch "$removable/Field Data/Wells.tab"

@@ -69,10 +69,6 @@ LRESULT CALLBACK WatchDialogs(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-// On 32-bit, the import library that ld makes gives SetDirectory's C++ name
-// the underscore of a C name, which the DLL's export does not have: it is
-// looked up by that name instead.
-long(__cdecl *SetDir)(const char *);
 std::string g_folder, g_inner, g_points, g_report, g_ini;
 HWND g_host;
 // Round 0 records what each call gives; every later round must give the same.
@@ -93,7 +89,8 @@ void Round(unsigned long i, bool heavy, bool boxes) {
     // Odd rounds go into the inner folder by its full path, even ones back out by "..".
     const char *ini = g_ini.c_str();
     Check(i,
-          SetDir(i % 2 ? g_inner.c_str() : "..") == 0 && GetCurrentDirectoryA(MAX_PATH, text) &&
+          SetDirectory(i % 2 ? g_inner.c_str() : "..") == 0 &&
+              GetCurrentDirectoryA(MAX_PATH, text) &&
               !lstrcmpiA(text, (i % 2 ? g_inner : g_folder).c_str()),
           "SetDirectory");
     // What the deletions remove is put back, and checked gone, in the heavy
@@ -156,10 +153,6 @@ int main(int argc, char **argv) {
     const unsigned long rounds = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 100000;
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     const DWORD start = GetTickCount();
-    SetDir = reinterpret_cast<long(__cdecl *)(const char *)>(reinterpret_cast<void *>(
-        GetProcAddress(GetModuleHandleA("ortk232.dll"), ORTK232_SETDIRECTORY_SYMBOL)));
-    if (SetDir == nullptr)
-        return std::printf("FAIL: ortk232.dll does not export SetDirectory\n"), 1;
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
     g_folder = std::string(temp) + "ortk-soak-" + std::to_string(GetCurrentProcessId());
@@ -167,7 +160,7 @@ int main(int argc, char **argv) {
     g_report = g_folder + "\\residuals.txt", g_ini = g_folder + "\\soak.ini";
     CreateDirectoryA(g_folder.c_str(), nullptr);
     CreateDirectoryA(g_inner.c_str(), nullptr);
-    SetDir(g_inner.c_str());
+    SetDirectory(g_inner.c_str());
     FILE *file = std::fopen(g_points.c_str(), "wb");
     std::fputs("0 0 1000 2000\n10 0 1020 1995\n0 10 1005 2030\n10 10 1025 2025\n"
                "5 5 1013.1 2011.3\n20 5 1042.5 2005\n",
@@ -202,7 +195,7 @@ int main(int argc, char **argv) {
         Check(rounds, atEnd.handles == afterFirst.handles, "handles grew after the first round");
         Check(rounds, atEnd.gdi <= afterWarmup.gdi, "GDI objects grew");
     }
-    SetDir("C:\\");
+    SetDirectory("C:\\");
     for (const std::string &path : {g_points, g_report, g_ini})
         DeleteFileA(path.c_str());
     RemoveDirectoryA(g_inner.c_str());

@@ -4,6 +4,8 @@
 #include <direct.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/splash/banner_probe.h"
 
 HWND TestOwner() {
@@ -58,10 +60,16 @@ void Open(HWND dialog, const std::string &path) {
         HTREEITEM found = TreeView_GetRoot(tree);
         while (found != nullptr && ItemText(tree, found, false) != name)
             found = TreeView_GetNextVisible(tree, found);
+        if (found == nullptr)
+            return; // a click on no item would wait for the mouse to move
         TreeView_SelectItem(tree, found);
         TreeView_EnsureVisible(tree, found);
-        RECT label = {};
+        RECT label = {}, client = {};
         TreeView_GetItemRect(tree, found, &label, TRUE);
+        // The middle of the part of the label inside the tree.
+        GetClientRect(tree, &client);
+        label.left = std::max(label.left, client.left);
+        label.right = std::min(label.right, client.right);
         SendMessageA(tree, WM_LBUTTONDBLCLK, MK_LBUTTON,
                      MAKELPARAM((label.left + label.right) / 2, (label.top + label.bottom) / 2));
     }
@@ -72,6 +80,10 @@ std::string DeepPath() {
     for (int i = 1; i <= 26; ++i)
         path += (i < 10 ? "level0" : "level") + std::to_string(i) + "x\\";
     return path + "lastone\\";
+}
+
+std::string LongName() {
+    return "long" + std::string(236, 'n');
 }
 
 std::string Entries(HWND dialog, int id) {

@@ -26,6 +26,8 @@ std::string ItemText(HWND tree, HTREEITEM item, bool state);
 void Open(HWND dialog, const std::string &path);
 // The test tree's deepest folder, 250 characters with m:\.
 std::string DeepPath();
+// The name of m:'s folder of 240 characters, as the tree shows it.
+std::string LongName();
 // The count of entries of a list or combo box, then a list box's first and
 // last entries or every entry of a combo box, the selection marked "*" and
 // the item data, when set, after each.

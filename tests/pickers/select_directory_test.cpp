@@ -29,9 +29,9 @@ TEST(SelectDirectory, WalksFoldersAndDrivesAndReturnsTheLastOpenedCutToTheBuffer
         // Each step, then the path line, the number of folders in the tree
         // and its last one. q: has no medium: a warning, and nothing changes.
         HWND tree = GetDlgItem(dialog, 1013);
-        for (const std::string &step :
-             std::vector<std::string>{"", "maps\\", "sub folder\\", "m:\\", "data\\",
-                                      "q:", "r:", "m:", DeepPath(), "toodeep12\\"}) {
+        for (const std::string &step : std::vector<std::string>{
+                 "", "maps\\", "sub folder\\", "m:\\", "data\\",
+                 "q:", "r:", "m:", "m:\\" + LongName() + "\\", DeepPath(), "toodeep12\\"}) {
             Open(dialog, step);
             seen += WindowText(GetDlgItem(dialog, 1014)) + " " +
                     std::to_string(TreeView_GetCount(tree)) + " " +
@@ -48,13 +48,16 @@ TEST(SelectDirectory, WalksFoldersAndDrivesAndReturnsTheLastOpenedCutToTheBuffer
     // A folder without subfolders opens to an empty level; opening the root
     // drops the chain. A chain of 250 characters is shown shortened; a folder
     // that would need 260 is refused like one that cannot be entered.
+    // A folder name of 240 characters is shown after the drive.
     EXPECT_EQ(seen, "7 c:3 *m:3 n:4 o:5 q:5 r:2 z:3|focus 1012|caption 259|images|"
-                    "m:\\ 8 1 maps (closed)|m:\\maps\\ 5 2 sub folder (closed)|"
-                    "m:\\maps\\sub folder\\ 3 2 sub folder (open)|m:\\ 8 1 maps (closed)|"
+                    "m:\\ 9 1 maps (closed)|m:\\maps\\ 5 2 sub folder (closed)|"
+                    "m:\\maps\\sub folder\\ 3 2 sub folder (open)|m:\\ 9 1 maps (closed)|"
                     "m:\\data\\ 3 2 parcels (closed)|m:\\data\\ 3 2 parcels (closed)|"
-                    "r:\\ 2 1 field data (closed)|m:\\ 8 1 maps (closed)|"
-                    "m:\\...\\lastone 31 29 toodeep12 (closed)|"
-                    "m:\\...\\lastone 31 29 toodeep12 (open)|current drive 13|");
+                    "r:\\ 2 1 field data (closed)|m:\\ 9 1 maps (closed)|m:\\...\\" +
+                        LongName() + " 2 1 " + LongName() +
+                        " (open)|"
+                        "m:\\...\\lastone 31 29 toodeep12 (closed)|"
+                        "m:\\...\\lastone 31 29 toodeep12 (open)|current drive 13|");
     EXPECT_EQ(std::to_string(result) + " " + buffer, "259 " + DeepPath().substr(0, 250));
     EXPECT_EQ(buffer[251], 'x') << "written past the NUL";
     char current[MAX_PATH] = "";

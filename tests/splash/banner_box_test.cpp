@@ -54,6 +54,24 @@ std::string Read(HWND box, std::set<HGDIOBJ> &objects) {
     return text;
 }
 
+UINT_PTR WINAPI NoTimer(HWND, UINT_PTR, UINT, TIMERPROC) {
+    return 0;
+}
+
+BOOL CALLBACK CountDialog(HWND window, LPARAM counter) {
+    char name[16] = "";
+    GetClassNameA(window, name, sizeof name);
+    *reinterpret_cast<int *>(counter) += lstrcmpA(name, "#32770") == 0;
+    return TRUE;
+}
+
+// Dialogs of this thread, hidden ones included.
+int CountDialogs() {
+    int count = 0;
+    EnumThreadWindows(GetCurrentThreadId(), CountDialog, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
 bool AnyAlive(const std::set<HGDIOBJ> &objects) {
     return std::any_of(objects.begin(), objects.end(),
                        [](HGDIOBJ object) { return GetObjectType(object) != 0; });
@@ -119,11 +137,39 @@ TEST(BannerBox, ShowsItsVariantOwnedByTheHostAndGoesWithItsFontsAndPicture) {
         PumpMessagesFor(20);
     EXPECT_EQ(SplashWindow(), nullptr);
     EXPECT_EQ(GetForegroundWindow(), other);
+    // A timer that cannot start: 1 and no dialog. A dialog that cannot be
+    // created: 1, and the timer still brings the owner forward.
+    const int dialogs = CountDialogs();
+    SetSplashTimerStarter(NoTimer);
+    EXPECT_EQ(ShowSplashScreen(host, "Ortelan", "4.0", "-", "x", ""), 1);
+    SetSplashTimerStarter(nullptr);
+    EXPECT_EQ(SplashWindow(), nullptr);
+    EXPECT_EQ(CountDialogs(), dialogs);
     const HINSTANCE library = g_moduleInstance;
     g_moduleInstance = GetModuleHandleA("kernel32.dll"); // no templates there
     EXPECT_EQ(ShowSplashScreen(host, "Ortelan", "4.0", "-", "x", ""), 1);
     g_moduleInstance = library;
     EXPECT_EQ(SplashWindow(), nullptr);
+    SetForegroundWindow(other);
+    PumpMessagesFor(3300);
+    EXPECT_EQ(GetForegroundWindow(), host);
+    // An owner destroyed takes its splash along, which still counts until its
+    // timer forgets it: the next call opens nothing and changes the owner.
+    HWND doomed = CreateHostWindow("Doomed", 20, 300);
+    ASSERT_EQ(ShowSplashScreen(doomed, "Ortelan", "4.0", "-", "x", ""), 0);
+    splash = SplashWindow();
+    DestroyWindow(doomed);
+    EXPECT_FALSE(IsWindow(splash));
+    EXPECT_EQ(ShowSplashScreen(host, "Ortelan", "4.0", "-", "x", "") * 10 + CountDialogs(),
+              dialogs);
+    EXPECT_EQ(SplashWindow(), splash);
+    SetForegroundWindow(other);
+    for (int i = 0; i < 300 && SplashWindow() != nullptr; ++i)
+        PumpMessagesFor(20);
+    EXPECT_EQ(GetForegroundWindow(), host);
+    ASSERT_EQ(ShowSplashScreen(host, "Ortelan", "4.0", "-", "x", ""), 0);
+    EXPECT_NE(SplashWindow(), nullptr);
+    RemoveSplashScreen();
     DestroyWindow(host);
     DestroyWindow(other);
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <regex>
@@ -28,19 +29,54 @@ std::string TempFile(const std::string &name, const std::string &contents) {
 }
 
 TEST(UtilExports, IniDeletionReadOnlyTestAppDataFolderAndScrambling) {
-    const std::string ini = TempFile("settings.ini", "[Alpha]\r\na=1\r\nb=2\r\n[Beta]\r\nc=3\r\n");
     const std::string missing = Temp("no-such-folder\\settings.ini");
-    // A null key would remove a whole section, a null or empty file name
-    // would reach win.ini: all refused, like a file that cannot be written.
-    for (const char *file : {missing.c_str(), "", static_cast<const char *>(nullptr)})
-        EXPECT_EQ(DeleteINIFileSection("Alpha", file) + DeleteINIFileKey("Alpha", "a", file), 0);
-    // With the null arguments refused, only the key and the section go.
-    EXPECT_EQ(
-        DeleteINIFileSection(nullptr, ini.c_str()) + DeleteINIFileKey(nullptr, "a", ini.c_str()) +
-            DeleteINIFileKey("Alpha", nullptr, ini.c_str()) +
-            DeleteINIFileKey("Alpha", "a", ini.c_str()) + DeleteINIFileSection("Beta", ini.c_str()),
-        2);
-    EXPECT_EQ(FileBytes(ini), "[Alpha]\r\nb=2\r\n");
+    const std::string absent = Temp("absent.ini");
+    const char *const kAll = "[Alpha]\r\na=1\r\nb=2\r\n[Beta]\r\nc=3\r\n";
+    // Section, key ("-": the section call; "~": a null text) and file (0: a
+    // file holding kAll, 1: none in an existing folder, 2: a missing folder,
+    // 3: "", 4: null), then the result and the file's bytes ("=": kAll).
+    // Null texts reach the profile service; a null or empty file name, which
+    // it would take for win.ini, does not.
+    const std::string rows[][2] = {
+        {"Alpha a 0", "1 [Alpha]\r\nb=2\r\n[Beta]\r\nc=3\r\n"},
+        {"alpha B 0", "1 [Alpha]\r\na=1\r\n[Beta]\r\nc=3\r\n"},
+        {"Alpha ~ 0", "1 [Beta]\r\nc=3\r\n"},
+        {"Beta - 0", "1 [Alpha]\r\na=1\r\nb=2\r\n"},
+        {"Alpha z 0", "1 ="},
+        {"Gamma a 0", "1 ="},
+        {"Gamma - 0", "1 ="},
+        {"~ a 0", "0 ="},
+        {"~ - 0", "0 ="},
+        {"~ ~ 0", "0 ="},
+        {"Alpha a 1", "1 none"},
+        {"Alpha - 1", "1 none"},
+        {"Alpha a 2", "0 none"},
+        {"Alpha - 2", "0 none"},
+        {"Alpha a 3", "0 none"},
+        {"Alpha - 3", "0 none"},
+        {"Alpha ~ 4", "0 none"},
+        {"Alpha - 4", "0 none"},
+    };
+    for (const auto &row : rows) {
+        char section[8], key[8];
+        int kind = 0;
+        sscanf(row[0].c_str(), "%7s %7s %d", section, key, &kind);
+        const std::string paths[] = {TempFile("settings.ini", kAll), absent, missing, "", ""};
+        DeleteFileA(absent.c_str());
+        const char *file = kind < 4 ? paths[kind].c_str() : nullptr;
+        const char *s = *section == '~' ? nullptr : section, *k = *key == '~' ? nullptr : key;
+        const long result =
+            *key == '-' ? DeleteINIFileSection(s, file) : DeleteINIFileKey(s, k, file);
+        const std::string bytes = FileBytes(paths[kind]);
+        EXPECT_EQ(std::to_string(result) + " " +
+                      (GetFileAttributesA(paths[kind].c_str()) == INVALID_FILE_ATTRIBUTES ? "none"
+                       : bytes == kAll                                                    ? "="
+                                                                                          : bytes),
+                  row[1])
+            << row[0];
+    }
+    DeleteFileA(absent.c_str());
+    const std::string ini = TempFile("settings.ini", "[Alpha]\r\nb=2\r\n");
 
     ASSERT_TRUE(SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_HIDDEN));
     EXPECT_EQ(CheckFileReadOnly(ini.c_str()), 0);
@@ -59,6 +95,8 @@ TEST(UtilExports, IniDeletionReadOnlyTestAppDataFolderAndScrambling) {
     EXPECT_TRUE(rv_encrypt(byte, 1) == 1 && byte[0] != 'a' && rv_decrypt(byte, 1) == 1 &&
                 byte[0] == 'a' && rv_encrypt(nullptr, 0) == 1 && rv_decrypt(nullptr, -1) == 1 &&
                 rv_encrypt(nullptr, 4) == 0 && rv_decrypt(nullptr, 4) == 0);
+    SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(ini.c_str());
 }
 
 // IsOrt3DInstalled reads HKLM\Software\Veltrane\Ortelan 3D, which the test
