@@ -36,7 +36,8 @@ struct PointArrays {
 
 long RunTransformFit(const char *controlPointsFile, long transformType, long *paramCount,
                      double *params, const char *residualsFile, bool showMessages,
-                     const ReportLocale &locale, FitDeviations *deviations) {
+                     const ReportLocale &locale, FitDeviations *deviations,
+                     const FitPointsInspector *inspector) {
     PointArrays points;
     if (!ReadControlPoints(controlPointsFile, &points.n, &points.XI, &points.YI, &points.XP,
                            &points.YP, showMessages))
@@ -77,6 +78,9 @@ long RunTransformFit(const char *controlPointsFile, long transformType, long *pa
         deviations->sdX = sdX;
         deviations->sdY = sdY;
     }
+    if (inspector != nullptr)
+        inspector->inspect(inspector->context, points.n, points.XI, points.YI, points.XP,
+                           points.YP);
     if (residualsFile == nullptr)
         return 1;
 
