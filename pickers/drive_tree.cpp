@@ -1,6 +1,7 @@
 #include "pickers/drive_tree.h"
 
 #include <direct.h>
+#include <windowsx.h>
 
 #include <cstring>
 
@@ -22,27 +23,25 @@ const int kPickerIconIds[kPickerIconCount] = {IDI_REMOVABLE_DRIVE, IDI_FIXED_DRI
 // The tree's image list: created with each dialog, destroyed with it.
 HIMAGELIST g_folderImages = nullptr;
 
-constexpr int kIconSize = 16;
-constexpr int kMinimumDriveItemHeight = 18;
+} // namespace
 
-HTREEITEM NextTreeItem(HWND tree, UINT relation, HTREEITEM item) {
-    return reinterpret_cast<HTREEITEM>(
-        SendMessageA(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
-}
-
-bool GetTreeItemText(HWND tree, HTREEITEM item, char (&text)[kPickerPathSize]) {
+void GetTreeItemText(HWND tree, HTREEITEM item, char (&text)[kPickerPathSize]) {
     text[0] = '\0';
     TVITEMA query = {};
     query.mask = TVIF_TEXT;
     query.hItem = item;
     query.pszText = text;
     query.cchTextMax = kPickerPathSize;
-    const bool found = SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query)) != 0;
+    TreeView_GetItem(tree, &query);
     text[kPickerPathSize - 1] = '\0';
-    return found;
 }
 
-} // namespace
+void GetDriveText(HWND driveList, int index, char (&text)[kPickerPathSize]) {
+    text[0] = '\0';
+    const int length = ComboBox_GetLBTextLen(driveList, index);
+    if (length >= 0 && length < kPickerPathSize)
+        ComboBox_GetLBText(driveList, index, text);
+}
 
 int LoadPickerIcons() {
     DeletePickerIcons();
@@ -50,7 +49,7 @@ int LoadPickerIcons() {
     for (int i = 0; i < kPickerIconCount; ++i) {
         icons[i].reset(
             static_cast<HICON>(LoadImageA(g_moduleInstance, MAKEINTRESOURCEA(kPickerIconIds[i]),
-                                          IMAGE_ICON, kIconSize, kIconSize, 0)));
+                                          IMAGE_ICON, kPickerIconSize, kPickerIconSize, 0)));
         if (!icons[i])
             return 0;
     }
@@ -82,7 +81,8 @@ void DeletePickerIcons() {
 }
 
 int SetFolderImageList(HWND tree) {
-    HIMAGELIST images = ImageList_Create(kIconSize, kIconSize, ILC_COLOR24 | ILC_MASK, 2, 0);
+    HIMAGELIST images =
+        ImageList_Create(kPickerIconSize, kPickerIconSize, ILC_COLOR24 | ILC_MASK, 2, 0);
     if (images == nullptr)
         return 0;
     ClosedFolderImage = ImageList_Add(images, PickerIcons.color[kClosedFolderIcon],
@@ -93,7 +93,7 @@ int SetFolderImageList(HWND tree) {
         ImageList_Destroy(images);
         return 0;
     }
-    SendMessageA(tree, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(images));
+    TreeView_SetImageList(tree, images, TVSIL_NORMAL);
     if (g_folderImages != nullptr)
         ImageList_Destroy(g_folderImages);
     g_folderImages = images;
@@ -102,7 +102,7 @@ int SetFolderImageList(HWND tree) {
 
 void DeleteFolderImageList(HWND tree) {
     if (tree != nullptr)
-        SendMessageA(tree, TVM_SETIMAGELIST, TVSIL_NORMAL, 0);
+        TreeView_SetImageList(tree, nullptr, TVSIL_NORMAL);
     if (g_folderImages != nullptr)
         ImageList_Destroy(g_folderImages);
     g_folderImages = nullptr;
@@ -119,21 +119,19 @@ void FillDriveList(HWND driveList, DriveNavigation &navigation) {
         const UINT type = GetDriveTypeA(root);
         if (!IsListedDriveType(type))
             continue;
-        const LRESULT index =
-            SendMessageA(driveList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+        const int index = ComboBox_AddString(driveList, text);
         if (index < 0)
             continue;
         if (drive == navigation.startDrive)
-            navigation.shownIndex = static_cast<int>(index);
-        SendMessageA(driveList, CB_SETITEMDATA, index, type);
+            navigation.shownIndex = index;
+        ComboBox_SetItemData(driveList, index, type);
     }
     _chdrive(navigation.startDrive);
-    SendMessageA(driveList, CB_SETCURSEL, navigation.shownIndex, 0);
+    ComboBox_SetCurSel(driveList, navigation.shownIndex);
 }
 
 BOOL MeasureDriveItem(MEASUREITEMSTRUCT *measure) {
-    if (measure->itemHeight < kMinimumDriveItemHeight)
-        measure->itemHeight = kMinimumDriveItemHeight;
+    measure->itemHeight = DriveItemHeight(measure->itemHeight);
     return TRUE;
 }
 
@@ -143,20 +141,18 @@ BOOL DrawDriveItem(const DRAWITEMSTRUCT *draw) {
     HDC dc = draw->hDC;
     const PickerIcon icon = IconForDriveType(static_cast<UINT>(draw->itemData));
 
-    char text[kPickerPathSize] = "";
-    const LRESULT length = SendMessageA(draw->hwndItem, CB_GETLBTEXTLEN, draw->itemID, 0);
-    if (length >= 0 && length < kPickerPathSize)
-        SendMessageA(draw->hwndItem, CB_GETLBTEXT, draw->itemID, reinterpret_cast<LPARAM>(text));
+    char text[kPickerPathSize];
+    GetDriveText(draw->hwndItem, static_cast<int>(draw->itemID), text);
 
     const bool selected = (draw->itemState & ODS_SELECTED) != 0;
     TEXTMETRICA metrics = {};
     GetTextMetricsA(dc, &metrics);
-    const int y = (draw->rcItem.top + draw->rcItem.bottom - metrics.tmHeight) / 2;
-    const int unit = LOWORD(GetDialogBaseUnits()) / 4;
+    const DriveItemLayout at = LayOutDriveItem(draw->rcItem.top, draw->rcItem.bottom,
+                                               metrics.tmHeight, LOWORD(GetDialogBaseUnits()));
     {
         ScopedTextColors colors(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT),
                                 GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-        ExtTextOutA(dc, 5 * unit + kIconSize, y - 1, ETO_OPAQUE | ETO_CLIPPED, &draw->rcItem, text,
+        ExtTextOutA(dc, at.textLeft, at.textTop, ETO_OPAQUE | ETO_CLIPPED, &draw->rcItem, text,
                     static_cast<UINT>(std::strlen(text)), nullptr);
     }
 
@@ -167,11 +163,11 @@ BOOL DrawDriveItem(const DRAWITEMSTRUCT *draw) {
             // background colours: black and white keep the mask as drawn.
             ScopedTextColors maskColors(dc, RGB(0, 0, 0), RGB(255, 255, 255));
             ScopedSelectObject selectMask(memory.get(), PickerIcons.mask[icon]);
-            BitBlt(dc, unit + 2, draw->rcItem.top + 1, kIconSize, kIconSize, memory.get(), 0, 0,
-                   SRCAND);
+            BitBlt(dc, at.iconLeft, at.iconTop, kPickerIconSize, kPickerIconSize, memory.get(), 0,
+                   0, SRCAND);
             SelectObject(memory.get(), PickerIcons.color[icon]);
-            BitBlt(dc, unit + 2, draw->rcItem.top + 1, kIconSize, kIconSize, memory.get(), 0, 0,
-                   SRCPAINT);
+            BitBlt(dc, at.iconLeft, at.iconTop, kPickerIconSize, kPickerIconSize, memory.get(), 0,
+                   0, SRCPAINT);
         }
     }
     if (draw->itemState & ODS_FOCUS)
@@ -187,8 +183,7 @@ HTREEITEM AddFolderToTree(HWND tree, const char *name, HTREEITEM parent) {
     insert.item.pszText = const_cast<char *>(name);
     insert.item.iImage = parent != nullptr ? ClosedFolderImage : OpenFolderImage;
     insert.item.iSelectedImage = insert.item.iImage;
-    return reinterpret_cast<HTREEITEM>(
-        SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+    return TreeView_InsertItem(tree, &insert);
 }
 
 int AddSubfoldersToTree(HWND tree, const char *folderPath, HTREEITEM parent) {
@@ -202,9 +197,7 @@ int AddSubfoldersToTree(HWND tree, const char *folderPath, HTREEITEM parent) {
     if (!search)
         return 1;
     do {
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
-            continue;
-        if (std::strcmp(found.cFileName, ".") == 0 || std::strcmp(found.cFileName, "..") == 0)
+        if (!IsListedSubfolder(found.dwFileAttributes, found.cFileName))
             continue;
         found.cFileName[sizeof found.cFileName - 1] = '\0';
         CharLowerA(found.cFileName);
@@ -214,47 +207,43 @@ int AddSubfoldersToTree(HWND tree, const char *folderPath, HTREEITEM parent) {
 }
 
 int ShowDriveInTree(HWND tree, int drive) {
-    if (SendMessageA(tree, TVM_GETCOUNT, 0, 0) > 0) {
-        HTREEITEM root = NextTreeItem(tree, TVGN_ROOT, nullptr);
+    if (HTREEITEM root = TreeView_GetRoot(tree)) {
         // The selection and the scroll position go to the root first: the
         // collapse below frees the items under it, and a tree view that still
         // points to one of them (Wine's does, after a long chain was opened)
         // reads freed memory.
-        SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(root));
-        SendMessageA(tree, TVM_SELECTITEM, TVGN_FIRSTVISIBLE, reinterpret_cast<LPARAM>(root));
-        SendMessageA(tree, TVM_EXPAND, TVE_COLLAPSE | TVE_COLLAPSERESET,
-                     reinterpret_cast<LPARAM>(root));
-        SendMessageA(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(root));
+        TreeView_SelectItem(tree, root);
+        TreeView_SelectSetFirstVisible(tree, root);
+        TreeView_Expand(tree, root, TVE_COLLAPSE | TVE_COLLAPSERESET);
+        TreeView_DeleteItem(tree, root);
     }
     char rootText[kPickerPathSize];
     FormatDriveRoot(drive, rootText);
     HTREEITEM root = AddFolderToTree(tree, rootText, nullptr);
     AddSubfoldersToTree(tree, rootText, root);
-    if (NextTreeItem(tree, TVGN_CHILD, root) != nullptr)
-        SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(root));
+    if (TreeView_GetChild(tree, root) != nullptr)
+        TreeView_Expand(tree, root, TVE_EXPAND);
     return 1;
 }
 
 int ChangeDrive(HWND driveList, HWND tree, DriveNavigation &navigation, DriveWarning warn) {
-    const LRESULT selection = SendMessageA(driveList, CB_GETCURSEL, 0, 0);
-    char text[kPickerPathSize] = "";
-    const LRESULT length = SendMessageA(driveList, CB_GETLBTEXTLEN, selection, 0);
-    if (selection >= 0 && length > 0 && length < kPickerPathSize)
-        SendMessageA(driveList, CB_GETLBTEXT, selection, reinterpret_cast<LPARAM>(text));
+    const int selection = ComboBox_GetCurSel(driveList);
+    char text[kPickerPathSize];
+    GetDriveText(driveList, selection, text);
     const int drive = DriveOfText(text);
     if (drive == 0 || _chdrive(drive) != 0) {
         warn();
-        SendMessageA(driveList, CB_SETCURSEL, navigation.shownIndex, 0);
+        ComboBox_SetCurSel(driveList, navigation.shownIndex);
         return 0;
     }
-    navigation.shownIndex = static_cast<int>(selection);
+    navigation.shownIndex = selection;
     _chdrive(navigation.startDrive);
     ShowDriveInTree(tree, drive);
     return drive;
 }
 
 bool OpenTreeFolder(HWND tree, char (&path)[kPickerPathSize]) {
-    HTREEITEM item = NextTreeItem(tree, TVGN_CARET, nullptr);
+    HTREEITEM item = TreeView_GetSelection(tree);
     if (item == nullptr)
         return false;
 
@@ -263,13 +252,13 @@ bool OpenTreeFolder(HWND tree, char (&path)[kPickerPathSize]) {
     image.hItem = item;
     image.iImage = OpenFolderImage;
     image.iSelectedImage = OpenFolderImage;
-    SendMessageA(tree, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&image));
+    TreeView_SetItem(tree, &image);
 
     // The chain from the root down to the item. A chain deeper than a path
     // can hold cannot be opened.
     HTREEITEM chain[kPickerPathSize / 2];
     int depth = 0;
-    for (HTREEITEM up = item; up != nullptr; up = NextTreeItem(tree, TVGN_PARENT, up)) {
+    for (HTREEITEM up = item; up != nullptr; up = TreeView_GetParent(tree, up)) {
         if (depth == static_cast<int>(sizeof chain / sizeof chain[0]))
             return false;
         chain[depth++] = up;
@@ -284,16 +273,15 @@ bool OpenTreeFolder(HWND tree, char (&path)[kPickerPathSize]) {
     if (_chdir(folder) != 0)
         return false;
 
-    SendMessageA(tree, TVM_EXPAND, TVE_COLLAPSE | TVE_COLLAPSERESET,
-                 reinterpret_cast<LPARAM>(item));
-    while (HTREEITEM next = NextTreeItem(tree, TVGN_NEXT, item))
-        SendMessageA(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(next));
-    while (HTREEITEM previous = NextTreeItem(tree, TVGN_PREVIOUS, item))
-        SendMessageA(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(previous));
+    TreeView_Expand(tree, item, TVE_COLLAPSE | TVE_COLLAPSERESET);
+    while (HTREEITEM next = TreeView_GetNextSibling(tree, item))
+        TreeView_DeleteItem(tree, next);
+    while (HTREEITEM previous = TreeView_GetPrevSibling(tree, item))
+        TreeView_DeleteItem(tree, previous);
     InvalidateRect(tree, nullptr, TRUE);
     UpdateWindow(tree);
     AddSubfoldersToTree(tree, folder, item);
-    SendMessageA(tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
+    TreeView_EnsureVisible(tree, item);
     std::memcpy(path, folder, sizeof path);
     return true;
 }

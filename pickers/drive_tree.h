@@ -54,4 +54,9 @@ int ChangeDrive(HWND driveList, HWND tree, DriveNavigation &navigation, DriveWar
 // untouched.
 bool OpenTreeFolder(HWND tree, char (&path)[kPickerPathSize]);
 
+// The text of a tree item, or of a drive list entry; empty when the entry is
+// missing or its text would not fit.
+void GetTreeItemText(HWND tree, HTREEITEM item, char (&text)[kPickerPathSize]);
+void GetDriveText(HWND driveList, int index, char (&text)[kPickerPathSize]);
+
 #endif

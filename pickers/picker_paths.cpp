@@ -122,6 +122,22 @@ long CopyPickedDirectory(char *directory, long size, const char *selected) {
     return length;
 }
 
+bool IsListedSubfolder(unsigned long attributes, const char *name) {
+    const unsigned long kDirectoryAttribute = 0x10;
+    return (attributes & kDirectoryAttribute) != 0 && std::strcmp(name, ".") != 0 &&
+           std::strcmp(name, "..") != 0;
+}
+
+DriveItemLayout LayOutDriveItem(int itemTop, int itemBottom, int textHeight, int baseUnitX) {
+    const int unit = baseUnitX / 4;
+    const int centredTop = (itemTop + itemBottom - textHeight) / 2;
+    return {5 * unit + kPickerIconSize, centredTop - 1, unit + 2, itemTop + 1};
+}
+
+unsigned DriveItemHeight(unsigned requested) {
+    return requested < 18 ? 18 : requested;
+}
+
 long TablesResult(long long dialogCode) {
     return dialogCode == -1 ? -1 : dialogCode != 0 ? 1 : 0;
 }

@@ -23,6 +23,21 @@ enum PickerIcon {
     kPickerIconCount
 };
 
+// The icons are square, of this many pixels a side.
+constexpr int kPickerIconSize = 16;
+
+// Where a drive list item's parts are drawn, in the item's device context:
+// the text after the icon's room, centred on the item's height, one pixel
+// higher (textTop); the icon two pixels into the first base unit, one pixel
+// below the item's top. baseUnitX is the low word of the dialog base units.
+struct DriveItemLayout {
+    int textLeft, textTop, iconLeft, iconTop;
+};
+DriveItemLayout LayOutDriveItem(int itemTop, int itemBottom, int textHeight, int baseUnitX);
+
+// The height of a drive list item: the height asked for, at least 18 pixels.
+unsigned DriveItemHeight(unsigned requested);
+
 // The icon drawn for a drive type code: removable, remote and CD-ROM drives
 // have their own; fixed disks, RAM disks and any other kind the fixed disk's.
 PickerIcon IconForDriveType(unsigned driveType);
@@ -37,6 +52,10 @@ void FormatDriveRoot(int drive, PickerPath &root);
 
 // The drive (1..26) that a drive list text names, or 0.
 int DriveOfText(const char *text);
+
+// Whether a found entry, by its attribute bits and name, is a subfolder that
+// the tree lists: a folder other than "." and "..", hidden ones included.
+bool IsListedSubfolder(unsigned long attributes, const char *name);
 
 // Appends text to path, and a backslash after it unless it ends in one. The
 // path of an opened folder is built from the tree's texts this way, root

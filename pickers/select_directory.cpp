@@ -1,5 +1,7 @@
 #include "pickers/select_directory.h"
 
+#include <windowsx.h>
+
 #include <cstring>
 
 #include "frame/app.h"
@@ -64,8 +66,7 @@ BOOL OnCommand(HWND dialog, int id, int code) {
 }
 
 void OnTreeDoubleClick() {
-    HTREEITEM item =
-        reinterpret_cast<HTREEITEM>(SendMessageA(g_dialog.tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    HTREEITEM item = TreeView_GetSelection(g_dialog.tree);
     char path[kPickerPathSize];
     if (OpenTreeFolder(g_dialog.tree, path)) {
         ShowPathLine(path, item);
@@ -85,19 +86,9 @@ void ShowPathLine(const char *fullPath, HTREEITEM openedItem) {
     RECT client = {};
     GetClientRect(g_dialog.pathLine, &client);
     const long capacity = metrics.tmAveCharWidth > 0 ? client.right / metrics.tmAveCharWidth : 0;
-    char drive[8] = "";
-    const LRESULT selection = SendMessageA(g_dialog.driveList, CB_GETCURSEL, 0, 0);
-    const LRESULT length = SendMessageA(g_dialog.driveList, CB_GETLBTEXTLEN, selection, 0);
-    if (selection >= 0 && length >= 0 && length < static_cast<LRESULT>(sizeof drive))
-        SendMessageA(g_dialog.driveList, CB_GETLBTEXT, selection, reinterpret_cast<LPARAM>(drive));
-    PickerPath name = "";
-    TVITEMA item = {};
-    item.mask = TVIF_TEXT;
-    item.hItem = openedItem;
-    item.pszText = name;
-    item.cchTextMax = kPickerPathSize;
-    SendMessageA(g_dialog.tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    name[kPickerPathSize - 1] = '\0';
+    PickerPath drive, name;
+    GetDriveText(g_dialog.driveList, ComboBox_GetCurSel(g_dialog.driveList), drive);
+    GetTreeItemText(g_dialog.tree, openedItem, name);
     // The drive, "\...\" and a name of at most 259 characters.
     char line[kPickerPathSize + 16];
     ComposePathLine(line, sizeof line, fullPath, capacity, drive, name);

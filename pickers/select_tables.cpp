@@ -1,5 +1,7 @@
 #include "pickers/select_tables.h"
 
+#include <windowsx.h>
+
 #include <cstdlib>
 #include <cstring>
 
@@ -92,13 +94,12 @@ BOOL OnInitDialog(HWND dialog) {
     ShowDriveInTree(g_dialog.tree, g_dialog.navigation.startDrive);
 
     HWND types = GetDlgItem(dialog, IDC_FILE_TYPES);
-    SendMessageA(types, CB_ADDSTRING, 0,
-                 reinterpret_cast<LPARAM>(FileKind == kTableKind ? "Tessaro" : "TVF/TVD files"));
+    ComboBox_AddString(types, FileKind == kTableKind ? "Tessaro" : "TVF/TVD files");
     FilterIndex = 0;
-    SendMessageA(types, CB_SETCURSEL, 0, 0);
+    ComboBox_SetCurSel(types, 0);
 
-    SendMessageA(g_dialog.selectedFiles, LB_SETHORIZONTALEXTENT,
-                 kPickerPathSize * AverageCharWidth(g_dialog.selectedFiles), 0);
+    ListBox_SetHorizontalExtent(g_dialog.selectedFiles,
+                                kPickerPathSize * AverageCharWidth(g_dialog.selectedFiles));
     g_dialog.averageCharWidth = AverageCharWidth(g_dialog.availableFiles);
     FormatDriveRoot(g_dialog.navigation.startDrive, CurrentFolder);
     ListAvailableFiles();
@@ -107,9 +108,9 @@ BOOL OnInitDialog(HWND dialog) {
     for (UINT id = IDS_VIEW_NEW_MAPPER_ALL; id <= IDS_VIEW_NONE; ++id) {
         char label[256];
         LoadLibraryString(id, label);
-        SendMessageA(views, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(label));
+        ComboBox_AddString(views, label);
     }
-    SendMessageA(views, CB_SETCURSEL, 0, 0);
+    ComboBox_SetCurSel(views, 0);
     SetFocus(g_dialog.driveList);
     return FALSE;
 }
@@ -117,8 +118,7 @@ BOOL OnInitDialog(HWND dialog) {
 BOOL OnCommand(HWND dialog, int id, int code) {
     switch (id) {
     case IDOK:
-        PreferredView =
-            static_cast<long>(SendDlgItemMessageA(dialog, IDC_VIEW_LIST, CB_GETCURSEL, 0, 0)) + 1;
+        PreferredView = ComboBox_GetCurSel(GetDlgItem(dialog, IDC_VIEW_LIST)) + 1;
         EndDialog(dialog, WriteSelectedFileNamesToStorage(dialog) ? 1 : 0);
         return TRUE;
     case IDCANCEL: EndDialog(dialog, 0); return TRUE;
@@ -137,10 +137,9 @@ BOOL OnCommand(HWND dialog, int id, int code) {
         return TRUE;
     case IDC_FILE_TYPES:
         if (code == CBN_SELENDOK) {
-            const LRESULT selection =
-                SendDlgItemMessageA(dialog, IDC_FILE_TYPES, CB_GETCURSEL, 0, 0);
+            const int selection = ComboBox_GetCurSel(GetDlgItem(dialog, IDC_FILE_TYPES));
             if (selection >= 0 && selection < g_dialog.patternCount)
-                FilterIndex = static_cast<int>(selection);
+                FilterIndex = selection;
             ListAvailableFiles();
             SetFocus(g_dialog.driveList);
         }
@@ -181,7 +180,7 @@ int AddMatchingFiles(HWND availableFiles, const char *pattern, int longest) {
     do {
         found.cFileName[sizeof found.cFileName - 1] = '\0';
         CharLowerA(found.cFileName);
-        SendMessageA(availableFiles, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(found.cFileName));
+        ListBox_AddString(availableFiles, found.cFileName);
         const int length = static_cast<int>(std::strlen(found.cFileName));
         if (length > longest)
             longest = length;
@@ -205,8 +204,8 @@ void AddMatchingFilesTo(const char *pattern, void *context) {
 
 void ListAvailableFiles() {
     HWND list = g_dialog.availableFiles;
-    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    SetWindowRedraw(list, FALSE);
+    ListBox_ResetContent(list);
     int longest = 0;
     if (FilePatterns != nullptr && FilterIndex >= 0 && FilterIndex < g_dialog.patternCount) {
         char work[kPickerPathSize];
@@ -215,8 +214,8 @@ void ListAvailableFiles() {
         ForEachSearchPattern(CurrentFolder, work, AddMatchingFilesTo, &listing);
         longest = listing.longest;
     }
-    SendMessageA(list, LB_SETHORIZONTALEXTENT, longest * g_dialog.averageCharWidth, 0);
-    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    ListBox_SetHorizontalExtent(list, longest * g_dialog.averageCharWidth);
+    SetWindowRedraw(list, TRUE);
     InvalidateRect(list, nullptr, TRUE);
 }
 

@@ -1,5 +1,7 @@
 #include "pickers/selected_files.h"
 
+#include <windowsx.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,10 +17,10 @@ namespace {
 // the entry would not fit.
 bool GetListText(HWND list, int index, char (&text)[kPickerPathSize]) {
     text[0] = '\0';
-    const LRESULT length = SendMessageA(list, LB_GETTEXTLEN, index, 0);
+    const int length = ListBox_GetTextLen(list, index);
     if (length < 0 || length >= kPickerPathSize)
         return false;
-    SendMessageA(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text));
+    ListBox_GetText(list, index, text);
     return true;
 }
 
@@ -27,7 +29,7 @@ bool GetListText(HWND list, int index, char (&text)[kPickerPathSize]) {
 int AddFilesToList(HWND dialog) {
     HWND available = GetDlgItem(dialog, IDC_AVAILABLE_FILES);
     HWND selectedFiles = GetDlgItem(dialog, IDC_SELECTED_FILES);
-    const LRESULT count = SendMessageA(available, LB_GETSELCOUNT, 0, 0);
+    const int count = ListBox_GetSelCount(available);
     if (count < 1)
         return 0;
     ScopedMalloc<int> indices(static_cast<int *>(std::malloc(sizeof(int) * count)));
@@ -35,10 +37,9 @@ int AddFilesToList(HWND dialog) {
         ShowStringMessage(dialog, IDS_NO_SELECTION_STORAGE, IDS_ADD_FILES_TO_LIST, MB_OK);
         return 0;
     }
-    const LRESULT fetched =
-        SendMessageA(available, LB_GETSELITEMS, count, reinterpret_cast<LPARAM>(indices.get()));
+    const int fetched = ListBox_GetSelItems(available, count, indices.get());
     bool refused = false;
-    for (LRESULT i = 0; i < fetched; ++i) {
+    for (int i = 0; i < fetched; ++i) {
         char name[kPickerPathSize];
         if (!GetListText(available, indices.get()[i], name))
             continue;
@@ -48,9 +49,8 @@ int AddFilesToList(HWND dialog) {
             continue;
         }
         CharLowerA(path);
-        if (SendMessageA(selectedFiles, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                         reinterpret_cast<LPARAM>(path)) == LB_ERR)
-            SendMessageA(selectedFiles, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(path));
+        if (ListBox_FindStringExact(selectedFiles, -1, path) == LB_ERR)
+            ListBox_AddString(selectedFiles, path);
     }
     if (refused)
         MessageBeep(MB_ICONEXCLAMATION);
@@ -59,7 +59,7 @@ int AddFilesToList(HWND dialog) {
 
 void RemoveFilesFromList(HWND dialog) {
     HWND selectedFiles = GetDlgItem(dialog, IDC_SELECTED_FILES);
-    const LRESULT count = SendMessageA(selectedFiles, LB_GETSELCOUNT, 0, 0);
+    const int count = ListBox_GetSelCount(selectedFiles);
     if (count <= 0)
         return;
     ScopedMalloc<int> indices(static_cast<int *>(std::malloc(sizeof(int) * count)));
@@ -67,15 +67,14 @@ void RemoveFilesFromList(HWND dialog) {
         ShowStringMessage(dialog, IDS_NO_SELECTION_STORAGE, IDS_REMOVE_FILES_FROM_LIST, MB_OK);
         return;
     }
-    const LRESULT fetched =
-        SendMessageA(selectedFiles, LB_GETSELITEMS, count, reinterpret_cast<LPARAM>(indices.get()));
+    const int fetched = ListBox_GetSelItems(selectedFiles, count, indices.get());
     // From the last index down, so that those not yet used stay valid.
-    for (LRESULT i = fetched - 1; i >= 0; --i)
-        SendMessageA(selectedFiles, LB_DELETESTRING, indices.get()[i], 0);
+    for (int i = fetched - 1; i >= 0; --i)
+        ListBox_DeleteString(selectedFiles, indices.get()[i]);
 }
 
 void ResetSelectedFiles(HWND dialog) {
-    SendDlgItemMessageA(dialog, IDC_SELECTED_FILES, LB_RESETCONTENT, 0, 0);
+    ListBox_ResetContent(GetDlgItem(dialog, IDC_SELECTED_FILES));
 }
 
 int WriteSelectedFileNamesToStorage(HWND dialog) {
@@ -86,10 +85,10 @@ int WriteSelectedFileNamesToStorage(HWND dialog) {
         return 0;
     }
     HWND selectedFiles = GetDlgItem(dialog, IDC_SELECTED_FILES);
-    const LRESULT count = SendMessageA(selectedFiles, LB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
+    const int count = ListBox_GetCount(selectedFiles);
+    for (int i = 0; i < count; ++i) {
         char entry[kPickerPathSize];
-        if (GetListText(selectedFiles, static_cast<int>(i), entry))
+        if (GetListText(selectedFiles, i, entry))
             std::fprintf(file.get(), "%s\n", entry);
     }
     return 1;

@@ -7,7 +7,9 @@
 #                                           # session script of tests/scripts
 #   scripts/run-windows-tests.sh ortk_gui_tests [tests/scripts/splash.sh ...]
 #
-# Exit status 0 only when everything that ran passed.
+# Exit status 0 only when everything that ran passed. With
+# ORTK_STOP_AT_FIRST_FAILURE set, the run ends at the first item that fails
+# (a planted fault's run needs no more than one failure).
 set -uo pipefail
 cd "$(dirname "$0")/.."
 source scripts/wine-env.sh
@@ -64,6 +66,7 @@ for item in "${items[@]}"; do
   if [ $? -ne 0 ]; then
     failed=$((failed + 1))
     echo "=== $name FAILED"
+    [ -n "${ORTK_STOP_AT_FIRST_FAILURE:-}" ] && break
   fi
 done
 [ "$failed" -eq 0 ]

@@ -1,5 +1,7 @@
 #include "splash/banner_box.h"
 
+#include <windowsx.h>
+
 #include "res/resource.h"
 #include "splash/banner_text.h"
 
@@ -16,7 +18,7 @@ HFONT CreateArialFont(int height, int weight) {
 void SetControlFont(HWND dialog, int controlId, HFONT font) {
     if (font == nullptr)
         return;
-    SendDlgItemMessageA(dialog, controlId, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    SetWindowFont(GetDlgItem(dialog, controlId), font, TRUE);
 }
 
 bool IsAnsiLeadByte(unsigned char byte) {

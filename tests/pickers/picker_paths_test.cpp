@@ -1,6 +1,8 @@
 // The pickers' texts and paths, without the dialogs.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -29,6 +31,29 @@ TEST(PickerPaths, DrivesAreNamedListedAndDrawnByTheirType) {
     EXPECT_EQ(seen, "a: a:\\ 1|c: c:\\ 3|z: z:\\ 26|");
     for (const char *other : {"", "`:", "{:", "A:", "\xe1:"})
         EXPECT_EQ(DriveOfText(other), 0) << other;
+    // Item top, bottom, text height and base unit: the text's and the icon's
+    // places (the centring truncates toward zero), then item heights.
+    seen.clear();
+    for (const auto &item : {std::array<int, 4>{0, 18, 16, 8}, {36, 54, 19, 7}, {0, 10, 15, 15}}) {
+        const DriveItemLayout at = LayOutDriveItem(item[0], item[1], item[2], item[3]);
+        char places[64];
+        std::snprintf(places, sizeof places, "%d %d %d %d|", at.textLeft, at.textTop, at.iconLeft,
+                      at.iconTop);
+        seen += places;
+    }
+    for (const unsigned height : {0u, 17u, 18u, 20u})
+        seen += std::to_string(DriveItemHeight(height)) + " ";
+    EXPECT_EQ(seen, "26 0 4 1|21 34 3 37|31 -3 5 1|18 18 18 20 ");
+    // Found entries the tree lists: folders, hidden ones too, but not "." and "..".
+    seen.clear();
+    for (const auto &entry : {std::make_pair(0x10ul, "maps"),
+                              {0x12ul, ".hidden"},
+                              {0x20ul, "a"},
+                              {0x10ul, "."},
+                              {0x30ul, ".."},
+                              {0x10ul, "..."}})
+        seen += std::to_string(IsListedSubfolder(entry.first, entry.second));
+    EXPECT_EQ(seen, "110001");
 }
 
 // Each row: texts appended one after the other, or a folder and a piece, and

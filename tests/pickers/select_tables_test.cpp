@@ -10,6 +10,9 @@
 #include "tests/frame/file_bytes.h"
 #include "tests/pickers/dialog_driver.h"
 #include <commctrl.h>
+#include <windowsx.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -19,7 +22,7 @@ TEST(SelectMultipleTables, GathersTablesFromFoldersAndDrivesIntoTheListFile) {
     const std::string listFile = std::string(folder) + "ortk-gathered.txt";
     DeleteFileA(listFile.c_str());
     MessageCapture capture;
-    std::string seen; // "|" between entries
+    std::string seen, widths; // "|" between entries
     long result = -2, view = -99;
     const std::string deep = DeepPath(), wide = "m:\\" + LongName() + "\\";
     const auto user = [&](HWND d) {
@@ -52,6 +55,15 @@ TEST(SelectMultipleTables, GathersTablesFromFoldersAndDrivesIntoTheListFile) {
             seen += std::to_string(step.list) + ": " + Entries(d, step.list) + " [" +
                     CurrentFolder + " " + std::to_string(TreeView_GetCount(GetDlgItem(d, 1013))) +
                     "]|";
+            // The available files scroll as far as their longest name, in the
+            // character width that gives the Selected Files 260 characters.
+            HWND available = GetDlgItem(d, 1019);
+            int longest = 0;
+            for (int i = ListBox_GetCount(available) - 1; i >= 0; --i)
+                longest = std::max(longest, ListBox_GetTextLen(available, i));
+            widths += std::to_string(ListBox_GetHorizontalExtent(available) * 260 -
+                                     longest * ListBox_GetHorizontalExtent(GetDlgItem(d, 1022))) +
+                      (longest > 0 ? "" : "(empty)");
         }
         // "Remove File" takes the selected entries, a double-click one.
         Select(d, 1022, {1, 3});
@@ -76,6 +88,7 @@ TEST(SelectMultipleTables, GathersTablesFromFoldersAndDrivesIntoTheListFile) {
                         " 31]|1019: 0 [r:\\ 2]|1022: 8 m:\\maps\\rivers.tab r:\\field "
                         "data\\wells.tab [r:\\field data\\ 2]|1022: 5 m:\\data\\parcels.tab "
                         "r:\\field data\\wells.tab");
+    EXPECT_EQ(widths, "0(empty)000000000(empty)0");
     EXPECT_EQ(std::to_string(result) + " " + std::to_string(view), "1 4");
     EXPECT_EQ(FileBytes(listFile), "m:\\data\\parcels.tab\r\nm:\\caf\xe9 m\xfcller\\stra\xdf"
                                    "e.tab\r\n" +

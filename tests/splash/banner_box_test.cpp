@@ -47,8 +47,11 @@ std::string Read(HWND box, std::set<HGDIOBJ> &objects) {
         HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendDlgItemMessageA(box, id, WM_GETFONT, 0, 0));
         LOGFONTA f = {};
         GetObjectA(font, sizeof f, &f);
+        // Upright, plain and of the ANSI set, or marked as not.
+        const bool plain = (f.lfWidth | f.lfEscapement | f.lfOrientation | f.lfItalic |
+                            f.lfUnderline | f.lfStrikeOut | f.lfCharSet) == 0;
         text += "|" + std::to_string(f.lfHeight) + " " + std::to_string(f.lfWeight) + " " +
-                f.lfFaceName;
+                f.lfFaceName + (plain ? "" : " not plain");
         objects.insert(font);
     }
     return text;
