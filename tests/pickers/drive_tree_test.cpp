@@ -15,16 +15,18 @@ namespace {
 constexpr int kWidth = 120, kHeight = 20;
 const RECT kItem = {0, 1, kWidth, kHeight - 1};
 
-// A bitmap of the item's size, selected into a memory DC.
+// An item's size of bitmap in a memory DC, black until drawn on.
 struct Canvas {
     ScopedMemoryDC dc{CreateCompatibleDC(nullptr)};
     ScopedBitmap bitmap{CreateBitmap(kWidth, kHeight, 1, 32, nullptr)};
     ScopedSelectObject selected{dc.get(), bitmap.get()};
-    int Count(COLORREF colour, const RECT &area) const {
+    // Pixels of area not of colour, or (other given) unlike other's.
+    int Unlike(RECT area, COLORREF colour, const Canvas *other = nullptr) const {
         int count = 0;
         for (int x = area.left; x < area.right; ++x)
             for (int y = area.top; y < area.bottom; ++y)
-                count += GetPixel(dc.get(), x, y) == colour;
+                count +=
+                    GetPixel(dc.get(), x, y) != (other ? GetPixel(other->dc.get(), x, y) : colour);
         return count;
     }
 };
@@ -34,61 +36,48 @@ TEST(DriveList, DrawsEachDriveTypesIconAndTextInTheItemsColours) {
     HWND list = CreateWindowA("COMBOBOX", "", CBS_DROPDOWNLIST | CBS_HASSTRINGS, 0, 0, 80, 90,
                               nullptr, nullptr, nullptr, nullptr);
     ComboBox_AddString(list, "m:");
-    std::string seen;
-    const std::pair<unsigned, int> types[] = {{2, IDI_REMOVABLE_DRIVE},
-                                              {3, IDI_FIXED_DRIVE},
-                                              {4, IDI_NETWORK_DRIVE},
-                                              {5, IDI_CDROM_DRIVE}};
-    for (const auto &[type, iconId] : types)
-        for (const UINT state : {0u, 0u + ODS_SELECTED, 0u + (ODS_SELECTED | ODS_FOCUS)}) {
-            Canvas drawn, expected;
-            PatBlt(drawn.dc.get(), 0, 0, kWidth, kHeight, BLACKNESS);
-            DRAWITEMSTRUCT draw = {ODT_COMBOBOX,   1012,  0,   ODA_DRAWENTIRE, state, list,
+    std::string seen, expected;
+    for (const auto &[type, iconId] : {std::make_pair(2u, IDI_REMOVABLE_DRIVE),
+                                       {3u, IDI_FIXED_DRIVE},
+                                       {4u, IDI_NETWORK_DRIVE},
+                                       {5u, IDI_CDROM_DRIVE}})
+        for (const UINT state : {0, ODS_SELECTED, ODS_SELECTED | ODS_FOCUS, 0x10000}) {
+            // The last state is an empty list's item (id -1): left alone.
+            const UINT id = state == 0x10000 ? static_cast<UINT>(-1) : 0;
+            Canvas drawn, platform;
+            DRAWITEMSTRUCT draw = {ODT_COMBOBOX,   1012,  id,  ODA_DRAWENTIRE, state, list,
                                    drawn.dc.get(), kItem, type};
-            const BOOL handled = DrawDriveItem(&draw);
-            // The icon drawn by the platform on the item's background, where
-            // the layout puts it.
-            const bool selected = (state & ODS_SELECTED) != 0;
-            const COLORREF back = GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW);
-            const UniqueHandle<HBRUSH, GdiObjectTraits<HBRUSH>> brush(CreateSolidBrush(back));
-            FillRect(expected.dc.get(), &kItem, brush.get());
+            seen += std::to_string(DrawDriveItem(&draw)) + " ";
+            if (id != 0) {
+                seen += std::to_string(drawn.Unlike({0, 0, kWidth, kHeight}, 0)) + "|";
+                expected += "0 0|";
+                continue;
+            }
+            // The icon as the platform draws it on the item's background,
+            // where the layout puts it; text after it; the left edge dotted
+            // by the focus frame.
+            const int background = state & ODS_SELECTED ? COLOR_HIGHLIGHT : COLOR_WINDOW;
+            FillRect(platform.dc.get(), &kItem, reinterpret_cast<HBRUSH>(INT_PTR{background + 1}));
             TEXTMETRICA metrics = {};
             GetTextMetricsA(drawn.dc.get(), &metrics);
             const DriveItemLayout at = LayOutDriveItem(kItem.top, kItem.bottom, metrics.tmHeight,
                                                        LOWORD(GetDialogBaseUnits()));
             const ScopedIcon icon(static_cast<HICON>(
                 LoadImageA(g_moduleInstance, MAKEINTRESOURCEA(iconId), IMAGE_ICON, 16, 16, 0)));
-            DrawIconEx(expected.dc.get(), at.iconLeft, at.iconTop, icon.get(), 16, 16, 0, nullptr,
+            DrawIconEx(platform.dc.get(), at.iconLeft, at.iconTop, icon.get(), 16, 16, 0, nullptr,
                        DI_NORMAL);
-            int iconDifferences = 0;
-            for (int x = at.iconLeft; x < at.iconLeft + 16; ++x)
-                for (int y = at.iconTop; y < at.iconTop + 16; ++y)
-                    iconDifferences +=
-                        GetPixel(drawn.dc.get(), x, y) != GetPixel(expected.dc.get(), x, y);
-            // The icon's area not plain, text pixels after it, and the left
-            // edge dotted by the focus frame only with the focus.
-            const RECT text = {at.iconLeft + 16, kItem.top, kWidth, kItem.bottom};
-            const COLORREF ink = GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
             const RECT iconArea = {at.iconLeft, at.iconTop, at.iconLeft + 16, at.iconTop + 16};
-            const RECT leftEdge = {0, kItem.top, 1, kItem.bottom};
-            seen +=
-                std::to_string(handled) + " " + std::to_string(iconDifferences) +
-                (drawn.Count(back, iconArea) < 200 ? " icon " : " no icon ") +
-                (drawn.Count(ink, text) > 10 ? "text " : "no text ") +
-                (drawn.Count(back, leftEdge) == kItem.bottom - kItem.top ? "plain|" : "framed|");
+            const COLORREF back = GetSysColor(background),
+                           ink = GetSysColor(background == COLOR_WINDOW ? COLOR_WINDOWTEXT
+                                                                        : COLOR_HIGHLIGHTTEXT);
+            seen += std::to_string(drawn.Unlike(iconArea, 0, &platform)) + " " +
+                    std::to_string(drawn.Unlike(iconArea, back) > 50) +
+                    std::to_string(drawn.Unlike({iconArea.right, 0, kWidth, kHeight}, ink) <
+                                   kWidth * kHeight - 10) +
+                    std::to_string(drawn.Unlike({0, kItem.top, 1, kItem.bottom}, back) > 0) + "|";
+            expected += state & ODS_FOCUS ? "1 0 111|" : "1 0 110|";
         }
-    std::string each;
-    for (const char *frame : {"plain|", "plain|", "framed|"})
-        each += std::string("1 0 icon text ") + frame;
-    EXPECT_EQ(seen, each + each + each + each);
-    // An empty list's item (id -1) is left alone.
-    Canvas untouched;
-    PatBlt(untouched.dc.get(), 0, 0, kWidth, kHeight, BLACKNESS);
-    DRAWITEMSTRUCT none = {ODT_COMBOBOX,       1012,  static_cast<UINT>(-1),
-                           ODA_DRAWENTIRE,     0,     list,
-                           untouched.dc.get(), kItem, 3};
-    EXPECT_EQ(DrawDriveItem(&none), FALSE);
-    EXPECT_EQ(untouched.Count(RGB(0, 0, 0), {0, 0, kWidth, kHeight}), kWidth * kHeight);
+    EXPECT_EQ(seen, expected);
     DestroyWindow(list);
     DeletePickerIcons();
 }
