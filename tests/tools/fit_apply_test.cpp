@@ -1,33 +1,22 @@
 // ortk-fit apply and the georeferencer's files: every model, documented and
 // stable, read back from its JSON, against the exact map that made its points,
-// at its own control points and inverted; JSON that is no fit; .points texts
-// of both headers; a written .points file read back. tests/scripts/
-// fit-apply.sh checks the world file and the files with GDAL.
+// at its own control points and inverted (the spline: in its own tests); JSON
+// that is no fit; .points texts of both headers; a written .points file read
+// back. tests/scripts/fit-apply.sh checks the world file and the files with
+// GDAL.
 #include "tests/tools/planted_points.h"
 #include "tools/fit/fit_apply.h"
-#include "tools/fit/fit_json.h"
 #include "tools/fit/points_file.h"
-#include "transform/models.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <random>
 #include <sstream>
 
 namespace {
-
-std::string JsonOf(const FitJsonInput &input) {
-    std::FILE *file = std::tmpfile();
-    std::string text(WriteFitJson(file, input) ? std::ftell(file) : 0, '\0');
-    std::rewind(file);
-    text.resize(std::fread(&text[0], 1, text.size(), file));
-    std::fclose(file);
-    return text;
-}
 
 // Fitted on 28 exact points, the map read back from its JSON gives the
 // observed values less the residuals at the points (to the bit for the
@@ -38,36 +27,30 @@ TEST(FitApply, EveryModelMatchesItsPointsAndTheExactMapAndInverts) {
     for (long model = 1; model <= 6; ++model)
         for (const bool stable : {false, true}) {
             SCOPED_TRACE(std::to_string(model) + (stable ? " stable" : ""));
-            const PlantedPoints all = Plant(model, 68, 0, 0, 1, 1, 3, 0, 0, 500); // 28 fit, 40 not
-            const std::vector<double> c[4] = {all.XI, all.YI, all.XP, all.YP};
-            ControlPointArrays points = {28, c[0].data(), c[1].data(), c[2].data(), c[3].data()};
-            StableFit s;
-            FitStable(model, points, &s);
-            double params[21], sd[2], *p = stable ? s.params : params;
-            std::vector<double> vx(28), vy(28);
-            long count = 0;
-            FitFunctionForType(model)(c[2].data(), c[3].data(), c[0].data(), c[1].data(), &points.n,
-                                      params, &count, vx.data(), vy.data(), sd, sd + 1);
-            const FitDiagnostics d = DiagnoseFit(model, points, stable ? s.vx.data() : vx.data(),
-                                                 stable ? s.vy.data() : vy.data(), stable, &s);
+            const PlantedPoints all = Plant(model, 68, 0, 0, 1, 1, 3, 0, 0, 500), // 28 fit, 40 not
+                fitted = all.Without(28, 40);
+            const ControlPointArrays points = fitted.View();
+            const Fitted f(model, fitted, stable);
+            const double *p = stable ? f.s.params : f.params;
             FitMap map;
             std::string error;
-            ASSERT_TRUE(ReadFitJson(JsonOf({&points, &d, p, stable ? &s.oldFrame : nullptr,
-                                            stable ? &s.newFrame : nullptr, 0, 0}),
+            ASSERT_TRUE(ReadFitJson(JsonOf({&points, &f.d, p, stable ? &f.s.oldFrame : nullptr,
+                                            stable ? &f.s.newFrame : nullptr, 0, 0}),
                                     &map, &error))
                 << error;
             for (int k = 0; k < 28; ++k) {
-                const double w = model == 1 && !stable ? 1 + p[6] * c[0][k] + p[7] * c[1][k] : 1;
-                const double ex = stable ? s.vx[k] : vx[k] / w, ey = stable ? s.vy[k] : vy[k] / w;
+                const double x = all.XI[k], y = all.YI[k], vx = stable ? f.s.vx[k] : f.vx[k],
+                             vy = stable ? f.s.vy[k] : f.vy[k],
+                             w = model == 1 && !stable ? 1 + p[6] * x + p[7] * y : 1;
                 double X, Y;
-                MapForward(map, c[0][k], c[1][k], &X, &Y);
-                EXPECT_TRUE(model == 1 || stable
-                                ? std::hypot(X - (c[2][k] - ex), Y - (c[3][k] - ey)) < 1e-8
-                                : X == c[2][k] - vx[k] && Y == c[3][k] - vy[k])
-                    << k << " " << X - (c[2][k] - ex);
+                MapForward(map, x, y, &X, &Y);
+                EXPECT_TRUE(model == 1 || stable ? std::hypot(X - (all.XP[k] - vx / w),
+                                                              Y - (all.YP[k] - vy / w)) < 1e-8
+                                                 : X == all.XP[k] - vx && Y == all.YP[k] - vy)
+                    << k << " " << X - (all.XP[k] - vx / w);
             }
             for (int k = 28; k < 68; ++k) {
-                const double x = c[0][k], y = c[1][k], X = c[2][k], Y = c[3][k];
+                const double x = all.XI[k], y = all.YI[k], X = all.XP[k], Y = all.YP[k];
                 double Xm, Ym, xb, yb, Xb, Yb;
                 MapForward(map, x, y, &Xm, &Ym);
                 ASSERT_TRUE(MapInverse(map, X, Y, &xb, &yb, &error)) << error;
@@ -78,39 +61,6 @@ TEST(FitApply, EveryModelMatchesItsPointsAndTheExactMapAndInverts) {
                     << x << " " << y << ": " << Xm - X << " " << xb - x << " " << Xb - X;
             }
         }
-}
-
-// A spline read back from its JSON passes through its nodes (observed less
-// the rounding residual the JSON states), maps new points as the spline it
-// was saved from, inverts them, and starts Newton's iteration from its own
-// affine part.
-TEST(FitApply, SplineInterpolatesItsNodesAndInverts) {
-    const PlantedPoints all = Plant(7, 30, 0.05, 0, 1, 1, 5, 5e5, 5e6, 5000),
-                        nodes = all.Without(20, 10); // and 10 new points
-    const SplineSolution s = FitThinPlateSpline(nodes.View());
-    const FitDiagnostics d = DiagnoseSpline(nodes.View(), s);
-    const std::vector<double> p = SplineCoefficients(s.fit);
-    const ControlPointArrays view = nodes.View();
-    FitJsonInput input = {&view, &d, p.data(), &s.fit.oldFrame, &s.fit.newFrame, 0, 0};
-    input.spline = &s.fit;
-    FitMap map;
-    std::string error;
-    ASSERT_TRUE(s.solved && ReadFitJson(JsonOf(input), &map, &error)) << error;
-    TpsFit affine = s.fit;
-    affine.weightX.assign(20, 0.0), affine.weightY.assign(20, 0.0);
-    for (std::size_t k = 0; k < 30; ++k) {
-        const double xo = all.XI[k], yo = all.YI[k], *a = map.affine;
-        double X, Y, Xs, Ys, Xa, Ya, x, y;
-        MapForward(map, xo, yo, &X, &Y);
-        EvaluateThinPlateSpline(s.fit, xo, yo, &Xs, &Ys);
-        EvaluateThinPlateSpline(affine, xo, yo, &Xa, &Ya);
-        ASSERT_TRUE(MapInverse(map, X, Y, &x, &y, &error)) << error;
-        EXPECT_TRUE(X == Xs && Y == Ys && std::hypot(x - xo, y - yo) < 1e-9 &&
-                    std::hypot(a[0] + a[1] * xo + a[2] * yo - Xa,
-                               a[3] + a[4] * xo + a[5] * yo - Ya) < 1e-6 &&
-                    (k >= 20 || (X == all.XP[k] - s.vx[k] && Y == all.YP[k] - s.vy[k])))
-            << k;
-    }
 }
 
 // Where Newton's iteration has no point to find, or finds it beyond a fold,

@@ -1,13 +1,18 @@
 // Control points made by a known transformation of each model, with noise
-// and planted blunders, for the robust fit, spline and comparison tests.
+// and planted blunders, and both fits of them, for the fit tool's tests.
 #ifndef ORTK232_TESTS_TOOLS_PLANTED_POINTS_H
 #define ORTK232_TESTS_TOOLS_PLANTED_POINTS_H
 
+#include "tools/fit/fit_diagnostics.h"
+#include "tools/fit/fit_json.h"
 #include "tools/fit/stable_fit.h"
+#include "transform/models.h"
 
 #include <cmath>
+#include <cstdio>
 #include <random>
 #include <set>
+#include <string>
 #include <vector>
 
 struct PlantedPoints {
@@ -75,6 +80,41 @@ inline PlantedPoints Plant(long model, long n, double sigma, double share = 0, d
         p.YP[k] += same ? high : length * std::sin(angle);
     }
     return p;
+}
+
+inline double Rms(const std::vector<double> &vx, const std::vector<double> &vy) {
+    double sum = 0.0;
+    for (std::size_t k = 0; k < vx.size(); ++k)
+        sum += vx[k] * vx[k] + vy[k] * vy[k];
+    return std::sqrt(sum / double(vx.size()));
+}
+
+// Both fits of the points, and the diagnostics of the one chosen by stable.
+struct Fitted {
+    StableFit s;
+    double params[21] = {}, sdX = 0, sdY = 0; // the documented fit
+    std::vector<double> vx, vy;
+    FitDiagnostics d;
+    Fitted(long model, const PlantedPoints &set, bool stable) {
+        const ControlPointArrays p = set.View();
+        FitStable(model, p, &s);
+        vx.resize(p.n), vy.resize(p.n);
+        long count = 0, n = p.n;
+        FitFunctionForType(model)(p.XP, p.YP, p.XI, p.YI, &n, params, &count, vx.data(), vy.data(),
+                                  &sdX, &sdY);
+        d = DiagnoseFit(model, p, stable ? s.vx.data() : vx.data(),
+                        stable ? s.vy.data() : vy.data(), stable, stable ? &s : nullptr);
+    }
+};
+
+// The JSON that ortk-fit --json writes of a fit.
+inline std::string JsonOf(const FitJsonInput &input) {
+    std::FILE *file = std::tmpfile();
+    std::string text(WriteFitJson(file, input) ? std::ftell(file) : 0, '\0');
+    std::rewind(file);
+    text.resize(std::fread(&text[0], 1, text.size(), file));
+    std::fclose(file);
+    return text;
 }
 
 #endif
