@@ -92,7 +92,7 @@ if(ORTK_GUI_TEST_SOURCES)
 endif()
 
 # The built DLL and ortkcall, through their exported names.
-add_executable(ortk_dll_tests tests/dll_main.cpp ${ORTK_DLL_TEST_SOURCES})
-target_link_libraries(ortk_dll_tests PRIVATE GTest::gtest ${ORTK_SYSTEM_LIBS} ${ORTK_STATIC_LINK})
+add_executable(ortk_dll_tests ${ORTK_DLL_TEST_SOURCES})
+target_link_libraries(ortk_dll_tests PRIVATE GTest::gtest_main ${ORTK_SYSTEM_LIBS} ${ORTK_STATIC_LINK})
 add_dependencies(ortk_dll_tests ortk232 ortkcall)
 add_test(NAME dll_tests COMMAND ortk_dll_tests WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
