@@ -8,32 +8,19 @@
 #include <filesystem>
 #include <string>
 
-namespace {
-
-std::string g_folder;
-
-void RemoveFolder() {
-    std::error_code ignored;
-    if (!g_folder.empty())
-        std::filesystem::remove_all(g_folder, ignored);
-    g_folder.clear();
-}
-
-} // namespace
-
 int main(int argc, char **argv) {
     testing::InitGoogleTest(&argc, argv);
-    const std::string base = testing::TempDir();
-    std::string pattern = base + "ortk_native_XXXXXX";
-    if (mkdtemp(&pattern[0]) == nullptr) {
-        std::perror(pattern.c_str());
+    static std::string folder = testing::TempDir() + "ortk_native_XXXXXX";
+    if (mkdtemp(&folder[0]) == nullptr) {
+        std::perror(folder.c_str());
         return 1;
     }
-    g_folder = pattern;
     // testing::TempDir() reads this on every call.
-    setenv("TEST_TMPDIR", (g_folder + "/").c_str(), 1);
-    std::atexit(RemoveFolder); // also when a test ends the process early
-    const int status = RUN_ALL_TESTS();
-    RemoveFolder();
-    return status;
+    setenv("TEST_TMPDIR", (folder + "/").c_str(), 1);
+    // Runs when main returns, and also when a test ends the process early.
+    std::atexit([] {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+    });
+    return RUN_ALL_TESTS();
 }

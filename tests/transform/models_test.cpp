@@ -34,8 +34,8 @@ Fit RunFit(long type, const std::vector<double> &p) {
     EXPECT_EQ(FitFunctionForType(type)(c[2].data(), c[3].data(), c[0].data(), c[1].data(), &n,
                                        f.params, &count, f.TX.data(), f.TY.data(), &f.sdX, &f.sdY),
               0);
-    EXPECT_TRUE(count == kParamCounts[type] && f.params[count] == 12345.0)
-        << type; // nothing past pm
+    // The count of coefficients, and nothing written past them.
+    EXPECT_TRUE(count == kParamCounts[type] && f.params[count] == 12345.0) << type;
     return f;
 }
 
