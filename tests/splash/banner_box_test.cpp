@@ -156,6 +156,16 @@ TEST(BannerBox, ShowsItsVariantOwnedByTheHostAndGoesWithItsFontsAndPicture) {
     SetForegroundWindow(other);
     PumpMessagesFor(3300);
     EXPECT_EQ(GetForegroundWindow(), host);
+    // A splash shown while such a timer runs stops it: the splash outlives
+    // the moment that timer would have closed it.
+    g_moduleInstance = GetModuleHandleA("kernel32.dll");
+    EXPECT_EQ(ShowSplashScreen(host, "Ortelan", "4.0", "-", "x", ""), 1);
+    g_moduleInstance = library;
+    PumpMessagesFor(1500);
+    ASSERT_EQ(ShowSplashScreen(host, "Ortelan", "4.0", "-", "x", ""), 0);
+    PumpMessagesFor(2000);
+    EXPECT_NE(SplashWindow(), nullptr);
+    RemoveSplashScreen();
     // An owner destroyed takes its splash along, which still counts until its
     // timer forgets it: the next call opens nothing and changes the owner.
     HWND doomed = CreateHostWindow("Doomed", 20, 300);
