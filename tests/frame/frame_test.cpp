@@ -29,7 +29,7 @@ TEST(ModuleState, ExportsRunUnderTheLibraryStateAndGiveTheHostsBack) {
     char drive[8] = "-", dir[8] = "-", ext[8] = "-";
     ParsePath("c:\\maps\\roads.tab", drive, dir, nullptr, ext);
     EXPECT_EQ(std::string(drive) + dir + ext, "---");
-    EXPECT_EQ(SetDirectoryImpl(nullptr), -1);
+    EXPECT_EQ(SetDirectoryImpl(nullptr) * 10 + SetDirectoryImpl("c:\\no\\such folder"), -11);
     EXPECT_EQ(AfxGetModuleState(), &host);
 }
 
