@@ -68,6 +68,7 @@ TEST(SelectDirectory, WalksFoldersAndDrivesAndReturnsTheLastOpenedCutToTheBuffer
     const HINSTANCE saved = g_moduleInstance;
     g_moduleInstance = GetModuleHandleA("kernel32.dll");
     char directory[16] = "unchanged";
+    EXPECT_EQ(SelectDirectory(TestOwner(), "No buffer", nullptr, 15), -1);
     EXPECT_EQ(SelectDirectory(TestOwner(), "No template", directory, 15), -1);
     EXPECT_STREQ(directory, "");
     EXPECT_EQ(LoadPickerIcons(), 0);
