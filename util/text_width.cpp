@@ -63,11 +63,11 @@ TextFontFactory SetTextFontFactory(TextFontFactory factory) {
     return previous;
 }
 
-void CopyFaceName(const char *face, char (&field)[LF_FACESIZE]) {
+void CopyFaceName(const char *face, char (&field)[LF_FACESIZE], BOOL(WINAPI *isLeadByte)(BYTE)) {
     std::size_t length = 0;
     while (face[length] != '\0') {
         const bool doubleByte =
-            IsDBCSLeadByte(static_cast<BYTE>(face[length])) && face[length + 1] != '\0';
+            isLeadByte(static_cast<BYTE>(face[length])) && face[length + 1] != '\0';
         const std::size_t step = doubleByte ? 2 : 1;
         if (length + step > LF_FACESIZE - 1)
             break;

@@ -15,7 +15,9 @@ TextFontFactory SetTextFontFactory(TextFontFactory factory);
 
 // Copies face into the LOGFONTA face-name field: at most 31 characters and the
 // terminating zero. A longer name is cut, never in the middle of a double-byte
-// character of the ANSI code page.
-void CopyFaceName(const char *face, char (&field)[LF_FACESIZE]);
+// character of the ANSI code page, whose lead bytes isLeadByte tells (a test
+// gives a double-byte code page's).
+void CopyFaceName(const char *face, char (&field)[LF_FACESIZE],
+                  BOOL(WINAPI *isLeadByte)(BYTE) = IsDBCSLeadByte);
 
 #endif

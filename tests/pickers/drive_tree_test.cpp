@@ -78,8 +78,18 @@ TEST(DriveList, DrawsEachDriveTypesIconAndTextInTheItemsColours) {
             expected += state & ODS_FOCUS ? "1 0 111|" : "1 0 110|";
         }
     EXPECT_EQ(seen, expected);
-    DestroyWindow(list);
+    // Without the icons' bitmaps the image list would stay empty: refused,
+    // and the tree keeps the list it had.
+    HWND tree =
+        CreateWindowA(WC_TREEVIEWA, "", 0, 0, 0, 80, 90, nullptr, nullptr, nullptr, nullptr);
+    EXPECT_EQ(SetFolderImageList(tree), 1);
+    const HIMAGELIST images = TreeView_GetImageList(tree, TVSIL_NORMAL);
     DeletePickerIcons();
+    EXPECT_TRUE(SetFolderImageList(tree) == 0 &&
+                TreeView_GetImageList(tree, TVSIL_NORMAL) == images);
+    DeleteFolderImageList(tree);
+    DestroyWindow(tree);
+    DestroyWindow(list);
 }
 
 } // namespace

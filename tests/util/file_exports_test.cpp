@@ -75,6 +75,20 @@ TEST(UtilExports, IniDeletionReadOnlyTestAppDataFolderAndScrambling) {
         EXPECT_EQ(CheckFileReadOnly(path), -1) << path;
 
     EXPECT_EQ(GetAllUserAppDataDir(nullptr), static_cast<long>(0x80070057));
+    // The folder where it is now, not where it was made: moved to the
+    // temporary folder for one call.
+    const char kFolders[] =
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+    char saved[MAX_PATH], moved[MAX_PATH] = "";
+    DWORD size = sizeof saved;
+    ASSERT_EQ(RegGetValueA(HKEY_LOCAL_MACHINE, kFolders, "Common AppData",
+                           RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, saved, &size),
+              ERROR_SUCCESS);
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, kFolders, "Common AppData", REG_SZ, Temp("").c_str(),
+                    static_cast<DWORD>(Temp("").size() + 1));
+    const long lookup = GetAllUserAppDataDir(moved);
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, kFolders, "Common AppData", REG_EXPAND_SZ, saved, size);
+    EXPECT_EQ(std::to_string(lookup) + " " + moved, "0 " + Temp(""));
 
     // One byte is worked on; nothing to do is done; a null buffer to work on
     // is refused.

@@ -100,6 +100,22 @@ TEST(TextWidth, MeasuresRealTextInPointsOnTheWindowOrTheScreen) {
     EXPECT_TRUE(SaveScreenshot(Window(), "text-width-boxes"));
 }
 
+BOOL WINAPI HighBytesLead(BYTE byte) {
+    return byte >= 0x81;
+}
+
+// Under a double-byte code page a name is cut before a character that would
+// not fit whole; a lead byte without its second byte is a character of its own.
+TEST(TextWidth, CutsAFaceNameOnlyBetweenCharacters) {
+    const std::string a29(29, 'a');
+    for (const auto &[face, kept] :
+         {std::make_pair(a29 + "a\x81\x40", 30), {a29 + "\x81\x40", 31}, {a29 + "a\x81", 31}}) {
+        char field[LF_FACESIZE];
+        CopyFaceName(face.c_str(), field, HighBytesLead);
+        EXPECT_EQ(field, face.substr(0, kept));
+    }
+}
+
 // Only the font that cannot be made is asked for.
 TEST(TextWidth, FailuresGiveZeroAndZeroOutputs) {
     g_calls = 0;
