@@ -16,33 +16,20 @@ using Points = PlantedPoints;
 // Exact points of every model at UTM size over a 10 km sheet: the stable fit
 // reproduces them and predicts a point outside the fit, the normal equations
 // (which lose 6 to 11 digits of 5e6 there) do not. Where the normal equations
-// hold, both fits give the same residuals and standard deviations. The model's
-// value at a point, as --robust scores samples and measures excluded points,
-// is the observed point less the stable fit's residual (for the projective
-// model its linearised form: the quotient's residual times the denominator).
+// hold, both fits give the same residuals and standard deviations (the
+// model's value at the points: tests/tools/fit_apply_test.cpp).
 TEST(StableFit, RecoversExactUtmPointsAndAgreesWhereTheNormalEquationsHold) {
     for (long model = 1; model <= 6; ++model) {
         const Points set = Plant(model, 41, 0, 0, 1, 1, 7, 510000.0, 5100000.0, 10000.0),
                      noisy = Plant(model, 12, 0.5, 0, 1, 1, 7, 0, 0, 198);
         const Fitted f(model, set.Without(40), true), g(model, noisy, true);
-        const Normalisation &o = g.s.oldFrame, &w = g.s.newFrame;
         double r[2], worst = std::fabs(g.s.sdX - g.sdX) + std::fabs(g.s.sdY - g.sdY);
         ComputeResiduals(f.s.system, set.Without(0, 40).View(), f.s.params, r, r + 1);
         EXPECT_TRUE(Rms(f.s.vx, f.s.vy) < 1e-6 && Rms(f.vx, f.vy) >= 1e-6 &&
                     std::hypot(r[0], r[1]) < 1e-6 && f.s.system.rank == f.s.system.columns)
             << model;
-        for (std::size_t k = 0; k < 12; ++k) {
+        for (std::size_t k = 0; k < 12; ++k)
             worst += std::fabs(g.s.vx[k] - g.vx[k]) + std::fabs(g.s.vy[k] - g.vy[k]);
-            const double u = (noisy.XI[k] - o.centre_x) / o.scale,
-                         v = (noisy.YI[k] - o.centre_y) / o.scale;
-            double U, V;
-            EvaluateModel(model, g.s.params, u, v, &U, &V);
-            const double d = model == 1 ? 1 + g.s.params[6] * u + g.s.params[7] * v : 1.0;
-            EXPECT_TRUE(std::fabs(g.s.vx[k] - d * (noisy.XP[k] - w.centre_x - w.scale * U)) <
-                            1e-7 &&
-                        std::fabs(g.s.vy[k] - d * (noisy.YP[k] - w.centre_y - w.scale * V)) < 1e-7)
-                << model << " " << k;
-        }
         EXPECT_TRUE(model == 1 || model == 6 || (worst < 1e-9 && g.sdX != g.sdY))
             << model << " " << worst;
     }
@@ -57,9 +44,7 @@ TEST(FitDiagnostics, LeaveOneOutMatchesRefitsAndOnlyAPlantedBlunderIsFlagged) {
     // model, stable, n, x0, half, sigma, line, dx, dy. Four points leave 2
     // degrees of freedom: chance alone must not flag; rounding of exact points
     // is not mistaken for a blunder.
-    const double rows[][9] = {{3, 1, 30, 5e5, 5000, 0.05, 17, 1.0, 0.0},
-                              {2, 1, 12, 0, 100, 0.1, 3, -1.5, 1.0},
-                              {6, 1, 60, 5e5, 5000, 0.02, 41, 0.0, 0.3},
+    const double rows[][9] = {{6, 1, 60, 5e5, 5000, 0.02, 41, 0.0, 0.3},
                               {1, 1, 25, 5e5, 5000, 0.05, 1, 0.8, 0.8},
                               {5, 1, 14, 30, 100, 0.05, 6, 0.0, 0.5},
                               {5, 0, 20, 0, 300, 0.05, 20, 0.6, 0.0},
@@ -127,9 +112,7 @@ TEST(FitDiagnostics, RankConditionRedundancyAndWarnings) {
         {3, 2, 20, true, 34, 6, 0, {}},
         // On a line the monomials reduce to powers of one variable.
         {3, 1, 6, true, 6, 4, 0, {"do not determine 2 of the 6"}},
-        {4, 1, 6, true, 0, 6, 0, {"only 6 points for the 12", "(2N - m = 0)", "6 of the 12"}},
         {6, 1, 6, true, -8, 8, 0, {"only 6 points", "(2N - m = -8)", "12 of the 20"}},
-        {5, 1, 2, true, -2, 4, 0, {"only 2 points", "(2N - m = -2)", "determine 2 of the 6"}},
         {2, 1, 2, true, 0, 4, 0, {"only 2 points for the 4", "no redundancy (2N - m = 0)"}},
         {2, 1, 1, true, -2, 2, 0, {"only 1 point for the 4", "(2N - m = -2)", "2 of the 4"}},
         {3, 1, 0, true, -6, 0, 0, {"only 0 points", "(2N - m = -6)", "determine 6 of the 6"}}};

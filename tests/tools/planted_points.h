@@ -4,15 +4,12 @@
 #define ORTK232_TESTS_TOOLS_PLANTED_POINTS_H
 
 #include "tools/fit/fit_diagnostics.h"
-#include "tools/fit/fit_json.h"
 #include "tools/fit/stable_fit.h"
 #include "transform/models.h"
 
 #include <cmath>
-#include <cstdio>
 #include <random>
 #include <set>
-#include <string>
 #include <vector>
 
 struct PlantedPoints {
@@ -106,15 +103,5 @@ struct Fitted {
                         stable ? s.vy.data() : vy.data(), stable, stable ? &s : nullptr);
     }
 };
-
-// The JSON that ortk-fit --json writes of a fit.
-inline std::string JsonOf(const FitJsonInput &input) {
-    std::FILE *file = std::tmpfile();
-    std::string text(WriteFitJson(file, input) ? std::ftell(file) : 0, '\0');
-    std::rewind(file);
-    text.resize(std::fread(&text[0], 1, text.size(), file));
-    std::fclose(file);
-    return text;
-}
 
 #endif

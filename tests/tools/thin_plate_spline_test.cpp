@@ -1,9 +1,9 @@
 // The thin-plate spline: exact at its nodes, exact for affine data, the same
 // surface whatever similarity the old coordinates are given (true only of
 // the kernel r^2 ln r^2), leave-one-out residuals equal to real refits
-// without the point, read back from its JSON as ortk-fit apply does, and the
-// sets it cannot pass through.
-// tests/scripts/fit-robust.sh checks its values at new points against GDAL.
+// without the point, its map's affine part, and the sets it cannot pass
+// through. tests/scripts/fit-robust.sh checks its values at new points and
+// nodes against GDAL, read back from its JSON by ortk-fit apply, and inverted.
 #include "tests/tools/planted_points.h"
 #include "tools/fit/fit_apply.h"
 #include "tools/fit/thin_plate_spline.h"
@@ -18,17 +18,16 @@ namespace {
 // missing it by its leave-one-out residual; exact affine data give that affine
 // map everywhere; the same surface when the old coordinates are turned, scaled
 // and moved (with r ln r or an unscaled r^2 ln r the values change with
-// scale). Read back from its JSON, the map is the spline, starts Newton's
-// iteration from its affine part and inverts.
-TEST(ThinPlateSpline, InterpolatesReproducesAffineLeavesOneOutAndReadsBack) {
+// scale). Its map is the spline and starts Newton's iteration from its affine
+// part.
+TEST(ThinPlateSpline, InterpolatesReproducesAffineAndLeavesOneOut) {
     const struct {
         long model, n;
         double sigma, x0, span;
     } rows[] = {{7, 12, 0.0, 0, 200},
                 {7, 30, 0.1, 5e5, 5000},
                 {3, 20, 0.0, 5e5, 5000},
-                {4, 9, 0.05, 0, 10},
-                {6, 40, 0.2, 3e4, 900}};
+                {4, 9, 0.05, 0, 10}};
     const double c = 0.6 * 37.5, s = 0.8 * 37.5;
     auto move = [&](double x, double y, double *mx, double *my) {
         *mx = 1e5 + c * x - s * y, *my = -2e4 + s * x + c * y;
@@ -40,27 +39,18 @@ TEST(ThinPlateSpline, InterpolatesReproducesAffineLeavesOneOutAndReadsBack) {
         for (std::size_t k = 0; k < p.XI.size(); ++k)
             move(p.XI[k], p.YI[k], &q.XI[k], &q.YI[k]);
         const SplineSolution t = FitThinPlateSpline(p.View()), moved = FitThinPlateSpline(q.View());
-        const ControlPointArrays view = p.View();
-        const FitDiagnostics d = DiagnoseSpline(view, t);
-        const std::vector<double> coefficients = SplineCoefficients(t.fit);
-        FitJsonInput input = {&view, &d, coefficients.data(), &t.fit.oldFrame, &t.fit.newFrame,
-                              0,     0};
-        input.spline = &t.fit;
-        FitMap map;
-        std::string error;
-        ASSERT_TRUE(t.solved && moved.solved && ReadFitJson(JsonOf(input), &map, &error)) << error;
+        ASSERT_TRUE(t.solved && moved.solved);
+        const FitMap map = MakeSplineMap(t.fit);
         TpsFit affine = t.fit;
         affine.weightX.assign(row.n, 0.0), affine.weightY.assign(row.n, 0.0);
         const double size = std::fabs(row.x0) + row.span, tolerance = 1e-13 * size * row.n;
         for (std::size_t k = 0; k < p.XI.size(); ++k) {
-            double X, Y, lx, ly, x, y;
+            double X, Y, lx, ly;
             EvaluateThinPlateSpline(t.fit, p.XI[k], p.YI[k], &X, &Y);
             const SplineSolution rest = FitThinPlateSpline(p.Without(long(k)).View());
             EvaluateThinPlateSpline(rest.fit, p.XI[k], p.YI[k], &lx, &ly);
-            ASSERT_TRUE(MapInverse(map, X, Y, &x, &y, &error)) << error;
             EXPECT_TRUE(X == p.XP[k] - t.vx[k] && Y == p.YP[k] - t.vy[k] &&
-                        std::fabs(t.vx[k]) < tolerance && std::fabs(t.vy[k]) < tolerance &&
-                        std::hypot(x - p.XI[k], y - p.YI[k]) < 1e-9)
+                        std::fabs(t.vx[k]) < tolerance && std::fabs(t.vy[k]) < tolerance)
                 << row.n << " node " << k;
             EXPECT_TRUE(
                 std::fabs(t.looVx[k] - (p.XP[k] - lx)) <= 1e-7 * (1 + std::fabs(t.looVx[k])) &&
