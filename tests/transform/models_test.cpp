@@ -21,8 +21,10 @@ struct Fit {
     std::vector<double> TX, TY;
 };
 
-// p: x_old, y_old, x_new, y_new of each point.
-Fit RunFit(long type, const std::vector<double> &p) {
+// p: x_old, y_old, x_new, y_new of each point; plain: the plain accumulation
+// instead of the shortcut.
+Fit RunFit(long type, const std::vector<double> &p, bool plain = false) {
+    UsePlainAccumulation(plain);
     Fit f;
     std::fill(f.params, f.params + 21, 12345.0);
     const long n = static_cast<long>(p.size() / 4);
@@ -56,14 +58,16 @@ void Apply(long type, const double *p, double x, double y, double *X, double *Y)
 }
 
 // Matrices are stored column by column. The fits check the inverse and the
-// sums; here the results and that the product stays inside the matrix.
-TEST(NormalEquations, ReturnZeroAndMultiplyStaysInsideTheMatrix) {
+// sums; here the results, and that the product and the sums stay inside their
+// matrices: one buffer holds the product, a guard, the sums and three guards.
+TEST(NormalEquations, ReturnZeroAndStayInsideTheirMatrices) {
     const long n = 3;
-    const double A[12] = {1, 4, 7, 2, 5, 8, 3, 6, 9, 1, 1, 1}, x[4] = {1, 10, 100, 7};
-    double y[4] = {0.5, 0.5, 0.5, 0.5}, N[9] = {2, 0, 0, 0, 2, 0, 0, 0, 2}; // y: and a guard
-    EXPECT_EQ(MultiplyMatrixVector(y, A, x, &n) + InvertMatrix(&n, N), 0);
-    EXPECT_EQ(AddToNormalMatrix(N, x, &n), 0);
-    EXPECT_EQ(std::vector<double>(y, y + 4), (std::vector<double>{321.5, 654.5, 987.5, 0.5}));
+    const double A[12] = {1, 4, 7, 2, 5, 8, 3, 6, 9, 1, 1, 1}, x[4] = {1, 2, 3, 7};
+    double out[16] = {0.5, 0.5, 0.5, 0.5, 1}, N[9] = {2, 0, 0, 0, 2, 0, 0, 0, 2};
+    EXPECT_EQ(MultiplyMatrixVector(out, A, x, &n) + InvertMatrix(&n, N), 0);
+    EXPECT_EQ(AddToNormalMatrix(out + 4, x, &n), 0);
+    EXPECT_EQ(std::vector<double>(out, out + 16),
+              (std::vector<double>{14.5, 32.5, 50.5, 0.5, 2, 2, 3, 2, 4, 6, 3, 6, 9, 0, 0, 0}));
 }
 
 // Exact points give back their coefficients with no residual; noisy ones give
@@ -105,10 +109,7 @@ TEST(FitModels, GeneratedPointsGiveBackTheirCoefficientsTheShortcutThePlainBits)
         for (int variant = 0; variant < 4; ++variant) {
             std::vector<double> pts = noisy;
             pts[variant == 1 ? 120 : variant == 2 ? 163 : 0] += bad[variant];
-            UsePlainAccumulation(true);
-            const Fit plain = RunFit(type, pts);
-            UsePlainAccumulation(false);
-            const Fit fast = RunFit(type, pts);
+            const Fit plain = RunFit(type, pts, true), fast = RunFit(type, pts);
             EXPECT_TRUE(std::memcmp(plain.params, fast.params, sizeof plain.params) == 0 &&
                         std::memcmp(&plain.sdX, &fast.sdX, 8) == 0 &&
                         std::memcmp(&plain.sdY, &fast.sdY, 8) == 0)
