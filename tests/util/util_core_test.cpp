@@ -19,15 +19,10 @@ TEST(ParseAnyPath, SplitsDriveDirectoryNameAndExtension) {
     const std::string cases[][2] = {
         {"C:\\data\\maps\\roads.tab", "C:|\\data\\maps\\|roads|.tab"},
         {"\\\\server", "-|-|-|-"},
-        {"//server/share/roads.tab", "-|-|-|-"},
-        {"//server\\share\\roads.tab", "//server\\share|\\|roads|.tab"},
         {"\\/server\\share\\x\\y.z", "\\/server\\share|\\x\\|y|.z"},
         {"/x/roads.tab", "|/x/|roads|.tab"},
-        {"archive.tar.gz", "||archive.tar|.gz"},
         {".profile", "|||.profile"},
-        {"d\\ata.d\\roads", "|d\\ata.d\\|roads|"},
         {"", "|||"},
-        {"C:roads.tab", "C:||roads|.tab"},
         {"c:/a\\b/c.d.e", "c:|/a\\b/|c.d|.e"},
         {"dir.with.dots/", "|dir.with.dots/||"},
         // Parts are cut to 255 characters, the network prefix is not.
@@ -58,7 +53,6 @@ Bytes Scrambled(Bytes bytes) {
 // 255) up to a byte that the table does not hold.
 TEST(Scramble, PicksTableEntriesByTheRunningSumAndRestores) {
     const unsigned char *t = kScrambleTable;
-    EXPECT_EQ(Scrambled({'a', 'b', 'c'}), (Bytes{0xA2, 0x90, 0xCC})); // sums 97, 195, 39
     EXPECT_EQ(Scrambled({200, 100, 250, 215, 0, 255}),
               (Bytes{t[200], t[45], t[40], t[0], t[0], t[0]}));
     Bytes all(255);
@@ -84,11 +78,7 @@ TEST(ComposeModifiedDate, LaysOutDayMonthYearAndTime) {
     const std::string cases[][3] = {
         {"03Mar2011", "9:15:30 AM", "03 Mar 2011 9:15:30 AM"},
         {"03M\xe4rz2011", "09:15", "03 M\xe4rz 2011 09:15"},
-        {"01sept.2020", "10:00", "01 sept. 2020 10:00"},
-        {"0103\324\3022011", "9:00",
-         "01 03\324\302 2011 9:00"},    // octal escapes stop at three digits
-        {"03Ma2011", "9:15", "failed"}, // too short for day, month and year
-        {"", "", "failed"},
+        {"03Ma2011", "9:15", "failed"},                   // too short for day, month and year
         {"03Mar2011", longest, "03 Mar 2011 " + longest}, // fills the room exactly
         {"03M\xe4rz2011", longest, "failed"}};            // one character too many
     for (const auto &c : cases) {
