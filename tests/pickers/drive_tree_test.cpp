@@ -62,11 +62,13 @@ TEST(DriveList, DrawsEachDriveTypesIconAndTextInTheItemsColours) {
             GetTextMetricsA(drawn.dc.get(), &metrics);
             const DriveItemLayout at = LayOutDriveItem(kItem.top, kItem.bottom, metrics.tmHeight,
                                                        LOWORD(GetDialogBaseUnits()));
-            const ScopedIcon icon(static_cast<HICON>(
-                LoadImageA(g_moduleInstance, MAKEINTRESOURCEA(iconId), IMAGE_ICON, 16, 16, 0)));
-            DrawIconEx(platform.dc.get(), at.iconLeft, at.iconTop, icon.get(), 16, 16, 0, nullptr,
-                       DI_NORMAL);
-            const RECT iconArea = {at.iconLeft, at.iconTop, at.iconLeft + 16, at.iconTop + 16};
+            const ScopedIcon icon(
+                static_cast<HICON>(LoadImageA(g_moduleInstance, MAKEINTRESOURCEA(iconId),
+                                              IMAGE_ICON, kPickerIconSize, kPickerIconSize, 0)));
+            DrawIconEx(platform.dc.get(), at.iconLeft, at.iconTop, icon.get(), kPickerIconSize,
+                       kPickerIconSize, 0, nullptr, DI_NORMAL);
+            const RECT iconArea = {at.iconLeft, at.iconTop, at.iconLeft + kPickerIconSize,
+                                   at.iconTop + kPickerIconSize};
             const COLORREF back = GetSysColor(background),
                            ink = GetSysColor(background == COLOR_WINDOW ? COLOR_WINDOWTEXT
                                                                         : COLOR_HIGHLIGHTTEXT);
