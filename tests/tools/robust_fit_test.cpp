@@ -22,11 +22,6 @@ TEST(PortableMath, GeneratorAndLogarithm) {
     EXPECT_EQ(random.Next(), 0xE220A8397B1DCDAFull);
     EXPECT_EQ(random.Next(), 0x6E789E6AA1B965F4ull);
     EXPECT_EQ(random.Next(), 0x06C45D188009454Full);
-    long seen[7] = {};
-    for (int i = 0; i < 7000; ++i)
-        ++seen[random.Below(7)];
-    for (const long count : seen)
-        EXPECT_TRUE(count > 850 && count < 1150) << count;
     const double values[] = {1.0,      2.0,     0.7071067811865475, 0.7071067811865476, 1e-300,
                              4.9e-324, 3.0e300, 1 + 1e-15,          0.999999,           DBL_MAX};
     for (const double x : values)
@@ -68,16 +63,6 @@ TEST(RobustFit, PlantedBlundersAreExcludedByTheirLines) {
         EXPECT_TRUE(kept == 0 && good <= 1 && out.kept.size() + out.excluded.size() == p.XI.size())
             << "seed " << row.seed << ": " << kept << " blunders kept, " << good
             << " good points excluded";
-    }
-}
-
-// A blunder on the first line, for a model and for the spline.
-TEST(RobustFit, BlunderOnTheFirstLine) {
-    for (const long model : {3L, 7L}) {
-        PlantedPoints p = Plant(model, 40, 0.05, 0, 1, 1, 23);
-        p.XP[0] += 3.0;
-        const RobustOutcome out = FindBlunders(model, p.View());
-        EXPECT_TRUE(out.found && out.excluded == std::vector<long>{0}) << model;
     }
 }
 
