@@ -1,10 +1,14 @@
 # Sourced by the scripts that run Windows programs: a quiet, private Wine
 # prefix inside the build tree.
-export WINEPREFIX="${WINEPREFIX:-$(pwd)/build/wineprefix}"
-# Debian's wineserver makes its socket folder, wine-XXXXXX, under TMPDIR and
-# leaves it there when it ends: inside the build tree it goes with the build.
-export TMPDIR="$(pwd)/build/tmp"
-mkdir -p "$TMPDIR"
+if [ -z "${WINEPREFIX:-}" ]; then
+  export WINEPREFIX="$(pwd)/build/wineprefix"
+  # Debian's wineserver makes its socket folder, wine-XXXXXX, under TMPDIR and
+  # leaves it there when it ends: inside the build tree it goes with the build.
+  # (The 32-bit machine sets its own prefix; its /tmp is a tmpfs, and its
+  # build tree a 9p share, which refuses sockets.)
+  export TMPDIR="$(pwd)/build/tmp"
+  mkdir -p "$TMPDIR"
+fi
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 # ORTK_WINE names another loader: the 32-bit machine sets /usr/lib/wine/wine.
