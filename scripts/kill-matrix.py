@@ -26,6 +26,7 @@ import subprocess
 import sys
 
 SCRIPTS = ["fit-outputs", "fit-robust", "fit-apply"]
+REBUILD = "cmake --build build/native --target ortk_native_tests ortk-fit -j 2"
 
 
 def run(cmd, timeout, out=subprocess.DEVNULL):
@@ -89,10 +90,10 @@ def report(args):
             total, caught = total + 1, caught + bool(found)
             if drop is not None and found and found <= drop:
                 print(folder, where, diff, parts, " ".join(sorted(found)))
-            elif len(found) == 1:
+            elif drop is None and len(found) == 1:
                 alone[next(iter(found))] += 1
         print("# %s: %d of %d caught" % (folder, caught, total))
-    for name, count in sorted(alone.items(), key=lambda item: -item[1]) if drop is None else []:
+    for name, count in sorted(alone.items(), key=lambda item: -item[1]):
         print("%4d caught by %s alone" % (count, name))
     return 0
 
@@ -114,7 +115,7 @@ def replay():
         lines[int(number) - 1] = new
         try:
             open(path, "w").write("\n".join(lines))
-            if run("cmake --build build/native --target ortk_native_tests ortk-fit -j 2", 600):
+            if run(REBUILD, 600):
                 verdict = "no-build"
             else:
                 failed = run("build/native/ortk_native_tests", 20) != 0
@@ -124,7 +125,7 @@ def replay():
             print(verdict, line.strip(), flush=True)
         finally:
             open(path, "w").write(source)
-    run("cmake --build build/native --target ortk_native_tests ortk-fit -j 2", 600)
+    run(REBUILD, 600)
     return 0
 
 
